@@ -1,0 +1,160 @@
+#include "convert_command.h"
+
+#include "eagle_writer.h"
+#include "file_io.h"
+#include "script_names.h"
+#include "tango_reader.h"
+#include "version.h"
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace malvor {
+namespace {
+
+constexpr const char* usage_text =
+    "Usage:\n"
+    "  malvor-convert NETLIST LIBRARY            write the script beside the netlist, print its path\n"
+    "  malvor-convert -o OUTPUT NETLIST LIBRARY  write the script to OUTPUT (\"-\": standard output)\n"
+    "  malvor-convert --list NETLIST             print the component entries, then the node entries\n"
+    "  malvor-convert --help | --version\n"
+    "\n"
+    "Converts a Tango netlist into an EAGLE script. LIBRARY is the EAGLE library's file name\n"
+    "or path; the file need not exist, only its name goes into the script.\n";
+
+struct Request {
+    enum Kind { convert, list, help, version } kind = convert;
+    std::optional<std::string> output;
+    std::vector<std::string> files;
+};
+
+std::optional<Request> parse(const std::vector<std::string>& arguments)
+{
+    Request request;
+    bool options_done = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (options_done || argument == "-" || argument.empty() || argument[0] != '-') {
+            request.files.push_back(argument);
+        } else if (argument == "--") {
+            options_done = true;
+        } else if (argument == "-o" || argument == "--output") {
+            if (request.output || i + 1 == arguments.size())
+                return std::nullopt;
+            request.output = arguments[++i];
+        } else if (argument == "--list") {
+            request.kind = Request::list;
+        } else if (argument == "--help" || argument == "-h") {
+            request.kind = Request::help;
+        } else if (argument == "--version") {
+            request.kind = Request::version;
+        } else {
+            return std::nullopt;
+        }
+    }
+    switch (request.kind) {
+    case Request::help:
+    case Request::version:
+        if (arguments.size() != 1)
+            return std::nullopt;
+        break;
+    case Request::list:
+        if (request.output || request.files.size() != 1)
+            return std::nullopt;
+        break;
+    case Request::convert:
+        if (request.files.size() != 2)
+            return std::nullopt;
+        break;
+    }
+    return request;
+}
+
+bool put(std::FILE* out, std::string_view bytes)
+{
+    return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+}
+
+std::optional<NetlistTables> read_netlist(const std::string& path, std::FILE* err)
+{
+    auto file = read_whole_file(std::filesystem::u8path(path));
+    if (!file.ok()) {
+        std::fprintf(err, "malvor-convert: cannot read netlist '%s': %s\n", path.c_str(),
+                     file.error.c_str());
+        return std::nullopt;
+    }
+    return read_tango(std::move(file.bytes));
+}
+
+int list_entries(const NetlistTables& tables, std::FILE* out)
+{
+    bool ok = true;
+    for (Count k = 1; k <= tables.component_count() && ok; ++k)
+        ok = put(out, tables.component_entry(k) + '\n');
+    for (Count row = 0; row < tables.node_line_count() && ok; ++row)
+        ok = put(out, tables.node_entry(row) + '\n');
+    return ok && std::fflush(out) == 0 ? exit_ok : exit_failure;
+}
+
+int convert(const Request& request, std::FILE* out, std::FILE* err)
+{
+    const std::string& netlist = request.files[0];
+    auto library_file = std::filesystem::u8path(request.files[1]).filename().u8string();
+    auto eaglelib = library_name(std::string(library_file.begin(), library_file.end()));
+
+    auto tables = read_netlist(netlist, err);
+    if (!tables)
+        return exit_failure;
+
+    if (request.output && *request.output == "-") {
+        bool ok = true;
+        write_eagle_script(*tables, eaglelib, [&](std::string_view piece) { ok = ok && put(out, piece); });
+        if (!ok || std::fflush(out) != 0) {
+            std::fprintf(err, "malvor-convert: cannot write the script to standard output\n");
+            return exit_failure;
+        }
+        return exit_ok;
+    }
+
+    std::string eaglefile = request.output ? *request.output : script_path(netlist);
+    auto error = write_file_atomically(std::filesystem::u8path(eaglefile), [&](const auto& write) {
+        write_eagle_script(*tables, eaglelib, write);
+    });
+    if (!error.empty()) {
+        std::fprintf(err, "malvor-convert: cannot write script '%s': %s\n", eaglefile.c_str(),
+                     error.c_str());
+        return exit_failure;
+    }
+    if (!request.output)
+        std::fprintf(out, "%s\n", eaglefile.c_str());
+    return exit_ok;
+}
+
+}  // namespace
+
+int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err)
+{
+    auto request = parse(arguments);
+    if (!request) {
+        std::fputs(usage_text, err);
+        return exit_usage;
+    }
+    switch (request->kind) {
+    case Request::help:
+        std::fputs(usage_text, out);
+        return exit_ok;
+    case Request::version:
+        std::fprintf(out, "malvor-convert %s\n", version);
+        return exit_ok;
+    case Request::list: {
+        auto tables = read_netlist(request->files[0], err);
+        return tables ? list_entries(*tables, out) : exit_failure;
+    }
+    case Request::convert:
+        return convert(*request, out, err);
+    }
+    return exit_failure;
+}
+
+}  // namespace malvor

@@ -1,0 +1,14 @@
+#pragma once
+// The command-line converter, apart from the process: arguments in, exit status out.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace malvor {
+
+enum ExitStatus { exit_ok = 0, exit_failure = 1, exit_usage = 2 };
+
+int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err);
+
+}  // namespace malvor

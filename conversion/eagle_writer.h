@@ -1,0 +1,29 @@
+#pragma once
+// Writing the EAGLE script for the netlist held in the tables.
+//
+// The script selects the library ("Use"), sets the grid to mil, places every component on a
+// grid of ten per row with "Add", "Name" and "Value", and declares every net with one
+// "Signal" statement. Lines end in CR LF; "Grid Mil;" and every "Value" statement carry an
+// extra LF before it; a long "Signal" statement breaks with "\", a lone CR and seven blanks.
+// Words from the netlist or the library name that hold a blank, a tab, ";" or "'" are
+// written between apostrophes, so that EAGLE reads them as one word.
+
+#include "netlist_tables.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace malvor {
+
+// Receives the script in pieces, in order.
+using ScriptSink = std::function<void(std::string_view)>;
+
+// Characters of node text on one physical "Signal" line after which the statement breaks.
+inline constexpr Count signal_line_limit = 90;
+
+void write_eagle_script(const NetlistTables& tables, std::string_view eaglelib,
+                        const ScriptSink& sink);
+std::string eagle_script(const NetlistTables& tables, std::string_view eaglelib);
+
+}  // namespace malvor

@@ -1,0 +1,52 @@
+#include "script_names.h"
+
+namespace malvor {
+namespace {
+
+bool is_separator(char c)
+{
+#ifdef _WIN32
+    return c == '/' || c == '\\' || c == ':';
+#else
+    return c == '/';
+#endif
+}
+
+}  // namespace
+
+std::string lower_ascii(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+std::string library_name(std::string_view library_file_name)
+{
+    if (library_file_name.size() > 4)
+        library_file_name.remove_suffix(4);
+    return lower_ascii(library_file_name);
+}
+
+std::string script_path(std::string_view tangofile, PathCase path_case)
+{
+    if (tangofile.size() >= 4 && lower_ascii(tangofile.substr(tangofile.size() - 4)) == ".net")
+        tangofile.remove_suffix(4);
+    std::size_t name_start = 0;
+    if (path_case == PathCase::file_name_only) {
+        for (std::size_t i = tangofile.size(); i > 0; --i) {
+            if (is_separator(tangofile[i - 1])) {
+                name_start = i;
+                break;
+            }
+        }
+    }
+    std::string path(tangofile.substr(0, name_start));
+    path += lower_ascii(tangofile.substr(name_start));
+    path += ".scr";
+    return path;
+}
+
+}  // namespace malvor

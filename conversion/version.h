@@ -1,0 +1,5 @@
+#pragma once
+
+namespace malvor {
+inline constexpr const char* version = "1.00";
+}
