@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the program and starts it on the bundled example netlist.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build
+cd examples
+if [ -x ../build/app/malvor ]; then
+  exec ../build/app/malvor "$@"
+fi
+../build/cli/malvor-convert amplifier.net empty.lbr
