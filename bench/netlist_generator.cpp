@@ -1,0 +1,62 @@
+#include "netlist_generator.h"
+
+#include <random>
+
+namespace malvor::bench {
+namespace {
+
+const char* const packages[] = {"R0805", "C0805", "SOT23", "SO8", "DIP14", "TO220", "LED3MM"};
+const char* const values[] = {"10k", "100n", "BC847", "LM358", "74HC00", "7805", "RED", "4u7"};
+
+}  // namespace
+
+std::string generate_netlist(std::size_t components, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string text;
+    text.reserve(components * 95);
+    for (std::size_t k = 1; k <= components; ++k) {
+        text += "[\r\nU";
+        text += std::to_string(k);
+        text += "\r\n";
+        text += packages[random() % std::size(packages)];
+        text += "\r\n";
+        text += values[random() % std::size(values)];
+        text += "\r\n\r\n\r\n\r\n]\r\n";
+    }
+    std::uniform_int_distribution<std::size_t> component(1, components == 0 ? 1 : components);
+    std::uniform_int_distribution<int> node_count(2, 9);
+    std::uniform_int_distribution<int> pin(1, 14);
+    const std::size_t nets = components * 6 / 10;
+    for (std::size_t i = 1; i <= nets; ++i) {
+        text += "(\r\n";
+        // Every third net carries a long name, which the reader replaces.
+        text += (i % 3 == 0) ? "SIGNAL_LINE_" : "N";
+        text += std::to_string(i);
+        text += "\r\n";
+        for (int j = node_count(random); j > 0; --j) {
+            text += 'U';
+            text += std::to_string(component(random));
+            text += ',';
+            text += std::to_string(pin(random));
+            text += "\r\n";
+        }
+        text += ")\r\n";
+    }
+    if (components > 0) {
+        text += "(\r\nGND\r\n";
+        for (std::size_t k = 1; k <= components; ++k) {
+            for (int p = 7; p <= 8; ++p) {
+                text += 'U';
+                text += std::to_string(k);
+                text += ',';
+                text += std::to_string(p);
+                text += "\r\n";
+            }
+        }
+        text += ")\r\n";
+    }
+    return text;
+}
+
+}  // namespace malvor::bench
