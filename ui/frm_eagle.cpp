@@ -1,0 +1,206 @@
+#include "frm_eagle.h"
+
+#include "ui_frm_eagle.h"
+
+#include "eagle_writer.h"
+#include "file_io.h"
+#include "frm_About.h"
+#include "program_look.h"
+#include "script_names.h"
+#include "tango_reader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <filesystem>
+
+namespace {
+
+using malvor::error_message;
+using malvor::info_message;
+
+std::string bytes_of(const QString& file_name)
+{
+    return QFile::encodeName(file_name).toStdString();
+}
+
+std::filesystem::path file_system_path(const QString& file_name)
+{
+#ifdef _WIN32
+    return std::filesystem::path(file_name.toStdWString());
+#else
+    return std::filesystem::path(bytes_of(file_name));
+#endif
+}
+
+QString reason_text(const std::string& reason)
+{
+    return QString::fromLocal8Bit(reason.data(), static_cast<qsizetype>(reason.size()));
+}
+
+// The form holds whole point sizes only; these faces were designed at fractional ones.
+void use_designed_point_sizes(Ui::frm_eagle& form)
+{
+    for (QLabel* label : {form.Label1, form.Label2, form.Label4}) {
+        QFont font = label->font();
+        font.setPointSizeF(label == form.Label4 ? 9.75 : 8.25);
+        label->setFont(font);
+    }
+}
+
+}  // namespace
+
+frm_eagle::frm_eagle(QWidget* parent, Load load)
+    : QMainWindow(parent),
+      ui(std::make_unique<Ui::frm_eagle>()),
+      components_(malvor::EntryListModel::Entries::components),
+      nodes_(malvor::EntryListModel::Entries::nodes)
+{
+    ui->setupUi(this);
+    use_designed_point_sizes(*ui);
+    setWindowIcon(malvor::program_icon());
+    ui->Lst_add->setModel(&components_);
+    ui->Lst_nodo->setModel(&nodes_);
+    // The client area below the menu bar is 443 x 428; the controls keep their places when the
+    // window is resized, as the central widget has no layout.
+    resize(443, 428 + ui->menubar->sizeHint().height());
+
+    connect(ui->Drive1, &malvor::DriveList::driveChanged, this, &frm_eagle::Drive1_Change);
+    connect(ui->Dir1, &malvor::FolderList::pathChanged, this, &frm_eagle::Dir1_Change);
+    connect(ui->Drive2, &malvor::DriveList::driveChanged, this, &frm_eagle::Drive2_Change);
+    connect(ui->Dir2, &malvor::FolderList::pathChanged, this, &frm_eagle::Dir2_Change);
+    connect(ui->Cmd_read, &QPushButton::clicked, this, &frm_eagle::Cmd_read_Click);
+    connect(ui->cmd_do, &QPushButton::clicked, this, &frm_eagle::cmd_do_Click);
+    connect(ui->About, &QAction::triggered, this, [this] { About_Click(1); });
+
+    if (load == Load::now)
+        Form_Load();
+}
+
+frm_eagle::~frm_eagle() = default;
+
+frm_About* frm_eagle::aboutWindow() const
+{
+    return about_window_;
+}
+
+void frm_eagle::Form_Load()
+{
+    percorso = QDir::currentPath();
+    ui->lst_lib->setFolder(percorso);
+    ui->lst_open->setFolder(percorso);
+    ui->cmd_do->hide();
+    ui->lst_lib->hide();
+    ui->Dir2->hide();
+    ui->Drive2->hide();
+    ui->Label3->hide();
+    ui->Label4->setText(malvor::shown_lines(
+        QStringLiteral("Please, search the Tango netlist you want to convert\r"
+                       "         and then click on the button (Alt+R)")));
+}
+
+void frm_eagle::Drive1_Change()
+{
+    // A drive that cannot be entered leaves the folder where it was; the drive list still
+    // shows the chosen drive.
+    ui->Dir1->setDrive(ui->Drive1->drive());
+    ui->lst_open->setFolder(ui->Dir1->path());
+}
+
+void frm_eagle::Dir1_Change()
+{
+    ui->lst_open->setFolder(ui->Dir1->path());
+}
+
+void frm_eagle::Drive2_Change()
+{
+    ui->Dir2->setDrive(ui->Drive2->drive());
+    ui->lst_lib->setFolder(ui->Dir2->path());
+}
+
+void frm_eagle::Dir2_Change()
+{
+    // A folder that vanished since it was listed keeps the previous list, as on the netlist side.
+    ui->lst_lib->setFolder(ui->Dir2->path());
+}
+
+void frm_eagle::Cmd_read_Click()
+{
+    components_.clear();
+    nodes_.clear();
+    const QString name = ui->lst_open->fileName();
+    if (name.isEmpty()) {
+        report(error_message(QStringLiteral("Please select a netlist before.")));
+        return;
+    }
+    // Plain joining: a folder at the root gives two separators in a row, which the file
+    // system accepts.
+    const QString path = QDir::toNativeSeparators(ui->lst_open->folder()) + QDir::separator() + name;
+    malvor::ReadResult file = malvor::read_whole_file(file_system_path(path));
+    if (!file.ok()) {
+        report(error_message(QStringLiteral("Cannot read the netlist:\r") + path + u'\r' +
+                             reason_text(file.error)));
+        return;
+    }
+    // The script is named after the netlist the tables hold, so both change together.
+    tangofile = path;
+    tables = malvor::read_tango(std::move(file.bytes));
+    components_.show(tables);
+    nodes_.show(tables);
+    reveal();
+}
+
+void frm_eagle::reveal()
+{
+    ui->cmd_do->show();
+    ui->lst_lib->show();
+    ui->Dir2->show();
+    ui->Drive2->show();
+    ui->Label3->show();
+    ui->Label4->hide();
+}
+
+void frm_eagle::cmd_do_Click()
+{
+    const QString library = ui->lst_lib->fileName();
+    if (library.isEmpty()) {
+        report(error_message(QStringLiteral("Please select an Eagle library before.")));
+        return;
+    }
+    std::string new_eaglelib = malvor::library_name(bytes_of(library));
+    const QString script =
+        QFile::decodeName(QByteArray::fromStdString(malvor::script_path(bytes_of(tangofile))));
+    const std::string failure = malvor::write_file_atomically(
+        file_system_path(script),
+        [&](const auto& write) { malvor::write_eagle_script(tables, new_eaglelib, write); });
+    if (!failure.empty()) {
+        // The fields keep naming the last script that was written.
+        report(error_message(QStringLiteral("Cannot write the script:\r") + script + u'\r' +
+                             reason_text(failure)));
+        return;
+    }
+    eaglelib = std::move(new_eaglelib);
+    eaglefile = script;
+    report(info_message(QStringLiteral("Script file saved with name:\r") + eaglefile));
+}
+
+void frm_eagle::About_Click(int /*Index*/)
+{
+    if (about_window_) {
+        about_window_->show();
+        about_window_->raise();
+        about_window_->activateWindow();
+        return;
+    }
+    about_window_ = new frm_About;
+    emit windowOpened(about_window_);
+    about_window_->show();
+    about_window_->activateWindow();
+}
+
+void frm_eagle::report(const malvor::Message& message)
+{
+    show_message_(message, this);
+}
