@@ -5,8 +5,10 @@ The picture is a netlist sheet laid on a green circuit board. It is kept as a
 list of shapes so that one description gives the 16-colour pixel images of the
 Windows icon and the smooth, larger PNGs for desktop installation.
 
-Usage: make_icon.py [OUTPUT_DIR]   (default: the directory of this script)
-Only the standard library is used, so the output is the same on any machine.
+Usage: make_icon.py [--check] [DIR]   (DIR defaults to the directory of this script)
+With --check nothing is written; the exit status tells whether the files in DIR
+are still what this script draws.
+Only the standard library is used, so any machine draws the same pixels.
 """
 
 import math
@@ -259,22 +261,48 @@ def ico_bytes(images):
     return out + b"".join(blobs)
 
 
-def write(path, data):
-    with open(path, "wb") as f:
-        f.write(data)
-    print(f"wrote {path} ({len(data)} bytes)")
+def png_pixels(data):
+    """Decodes an 8-bit RGBA PNG (any row filters) to rows of RGBA tuples."""
+    at, idat = 8, b""
+    while at < len(data):
+        length, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + length]
+        if kind == b"IHDR":
+            width, height, depth, colour_type = struct.unpack(">IIBB", body[:10])
+            if (depth, colour_type) != (8, 6):
+                raise ValueError("not an 8-bit RGBA PNG")
+        elif kind == b"IDAT":
+            idat += body
+        at += 12 + length
+    raw, stride = zlib.decompress(idat), width * 4
+    rows, prev = [], bytearray(stride)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a = line[i - 4] if i >= 4 else 0
+            b, c = prev[i], prev[i - 4] if i >= 4 else 0
+            if kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                pred = a if pa <= pb and pa <= pc else b if pb <= pc else c
+            else:
+                pred = (0, a, b, (a + b) // 2)[kind] if kind < 4 else 0
+            line[i] = (line[i] + pred) & 0xFF
+        rows.append([tuple(line[i:i + 4]) for i in range(0, stride, 4)])
+        prev = line
+    return rows
 
 
-def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+def build():
+    """Every output file, by path relative to the output directory."""
     big, small = design32(), design16()
     img32 = render_indexed(big, 32, 32)
     img16 = render_indexed(small, 16, 16)
-    write(os.path.join(out, "malvor.ico"), ico_bytes([img32, img16]))
-    write(os.path.join(out, "malvor.png"), png_bytes(indexed_to_rgba(img32)))
-    write(os.path.join(out, "malvor16.png"), png_bytes(indexed_to_rgba(img16)))
-    hicolor = os.path.join(out, "hicolor")
-    os.makedirs(hicolor, exist_ok=True)
+    files = {
+        "malvor.ico": ico_bytes([img32, img16]),
+        "malvor.png": png_bytes(indexed_to_rgba(img32)),
+        "malvor16.png": png_bytes(indexed_to_rgba(img16)),
+    }
     for size in (16, 32, 48, 64, 128, 256):
         if size == 16:
             rows = indexed_to_rgba(img16)
@@ -282,8 +310,50 @@ def main():
             rows = indexed_to_rgba(img32)
         else:
             rows = render_smooth(big, 32, size, samples=4 if size <= 64 else 2)
-        write(os.path.join(hicolor, f"malvor-{size}.png"), png_bytes(rows))
+        files[f"hicolor/malvor-{size}.png"] = png_bytes(rows)
+    return files
+
+
+def check(directory, files):
+    """Compares the files in a directory with what would be drawn now.
+
+    PNGs are compared by their pixels, since another zlib (or a PNG optimiser)
+    may pack the same picture differently.
+    """
+    stale = []
+    for name, data in files.items():
+        path = os.path.join(directory, name)
+        try:
+            with open(path, "rb") as f:
+                kept = f.read()
+            same = (png_pixels(kept) == png_pixels(data)) if name.endswith(".png") else kept == data
+        except (OSError, ValueError, zlib.error) as error:
+            print(f"{path}: {error}")
+            same = False
+        if not same:
+            stale.append(name)
+    for name in stale:
+        print(f"{name} is not what make_icon.py draws; rerun it and commit the result")
+    return not stale
+
+
+def main():
+    args = sys.argv[1:]
+    checking = args[:1] == ["--check"]
+    if checking:
+        args = args[1:]
+    out = args[0] if args else os.path.dirname(os.path.abspath(__file__))
+    files = build()
+    if checking:
+        return 0 if check(out, files) else 1
+    for name, data in files.items():
+        path = os.path.join(out, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+        print(f"wrote {path} ({len(data)} bytes)")
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())
