@@ -1,104 +1,139 @@
 #include "eagle_writer.h"
 
+#include <array>
 #include <charconv>
+#include <cstring>
+#include <memory>
 
 namespace malvor {
 namespace {
 
-bool needs_quotes(std::string_view word)
+// What a byte means to the writer: part of a word, a blank that separates words in a node
+// (a comma is written as one), or a character that makes its word need apostrophes.
+enum ByteKind : unsigned char { plain, separator, needs_quotes };
+
+constexpr auto byte_kinds = [] {
+    std::array<ByteKind, 256> kinds{};
+    kinds[static_cast<unsigned char>(' ')] = separator;
+    kinds[static_cast<unsigned char>(',')] = separator;
+    kinds[static_cast<unsigned char>('\t')] = needs_quotes;
+    kinds[static_cast<unsigned char>(';')] = needs_quotes;
+    kinds[static_cast<unsigned char>('\'')] = needs_quotes;
+    return kinds;
+}();
+
+ByteKind kind_of(char c) { return byte_kinds[static_cast<unsigned char>(c)]; }
+
+bool word_needs_quotes(std::string_view word)
 {
-    return word.find_first_of(" \t;'") != std::string_view::npos;
+    for (char c : word)
+        if (c == ' ' || kind_of(c) == needs_quotes)
+            return true;
+    return false;
 }
 
-// Collects the script and hands it to the sink in large pieces.
+// Collects the script in a fixed buffer and hands it to the sink whenever it fills.
 class ScriptBuffer {
 public:
-    explicit ScriptBuffer(const ScriptSink& sink) : sink_(sink) { text_.reserve(flush_size + 4096); }
-    ~ScriptBuffer() = default;
+    explicit ScriptBuffer(const ScriptSink& sink) : sink_(sink), buffer_(new char[capacity]) {}
 
     ScriptBuffer& operator<<(std::string_view text)
     {
-        text_ += text;
+        if (text.size() > capacity - used_) {
+            flush();
+            if (text.size() > capacity) {
+                sink_(text);
+                return *this;
+            }
+        }
+        std::memcpy(buffer_.get() + used_, text.data(), text.size());
+        used_ += text.size();
         return *this;
     }
     ScriptBuffer& operator<<(char c)
     {
-        text_ += c;
+        if (used_ == capacity)
+            flush();
+        buffer_[used_++] = c;
         return *this;
     }
     ScriptBuffer& operator<<(long long value)
     {
         char digits[24];
         auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-        text_.append(digits, end);
-        return *this;
+        return *this << std::string_view(digits, static_cast<std::size_t>(end - digits));
     }
 
-    // A word, between apostrophes when EAGLE would otherwise split it or end the statement.
-    // Returns the number of characters written.
+    // A word, between apostrophes when EAGLE would otherwise split it or end the statement
+    // there. Returns the number of characters written.
     std::size_t word(std::string_view word)
     {
-        if (!needs_quotes(word)) {
-            text_ += word;
+        if (!word_needs_quotes(word)) {
+            *this << word;
             return word.size();
         }
-        std::size_t before = text_.size();
-        text_ += '\'';
+        std::size_t written = 2;
+        *this << '\'';
         for (char c : word) {
-            if (c == '\'')
-                text_ += '\'';
-            text_ += c;
+            if (c == '\'') {
+                *this << c;
+                ++written;
+            }
+            *this << c;
+            ++written;
         }
-        text_ += '\'';
-        return text_.size() - before;
+        *this << '\'';
+        return written;
     }
 
     // A node line with its commas as blanks; each blank-separated word of it is one word.
+    // Returns the number of characters written.
     std::size_t node(std::string_view line)
     {
-        if (line.find_first_of("\t;'") == std::string_view::npos) {
-            std::size_t start = text_.size();
-            text_ += line;
-            for (std::size_t i = start; i < text_.size(); ++i)
-                if (text_[i] == ',')
-                    text_[i] = ' ';
-            return line.size();
+        if (line.size() <= capacity - used_ || (flush(), line.size() <= capacity)) {
+            // Common case: copy with commas turned into blanks, unless a word needs quotes.
+            char* out = buffer_.get() + used_;
+            bool plain_words = true;
+            for (char c : line) {
+                auto kind = kind_of(c);
+                plain_words = plain_words && kind != needs_quotes;
+                *out++ = kind == separator ? ' ' : c;
+            }
+            if (plain_words) {
+                used_ += line.size();
+                return line.size();
+            }
         }
         std::size_t written = 0;
         std::size_t pos = 0;
         while (pos < line.size()) {
-            char c = line[pos];
-            if (c == ' ' || c == ',') {
-                text_ += ' ';
+            if (kind_of(line[pos]) == separator) {
+                *this << ' ';
                 ++written;
                 ++pos;
                 continue;
             }
-            std::size_t end = line.find_first_of(" ,", pos);
-            if (end == std::string_view::npos)
-                end = line.size();
+            std::size_t end = pos;
+            while (end < line.size() && kind_of(line[end]) != separator)
+                ++end;
             written += word(line.substr(pos, end - pos));
             pos = end;
         }
         return written;
     }
 
-    void flush_if_full()
-    {
-        if (text_.size() >= flush_size)
-            flush();
-    }
     void flush()
     {
-        if (!text_.empty())
-            sink_(text_);
-        text_.clear();
+        if (used_ != 0)
+            sink_(std::string_view(buffer_.get(), used_));
+        used_ = 0;
     }
 
 private:
-    static constexpr std::size_t flush_size = 1 << 16;
+    static constexpr std::size_t capacity = std::size_t{1} << 18;
     const ScriptSink& sink_;
-    std::string text_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
 };
 
 void write_components(const NetlistTables& tables, ScriptBuffer& out)
@@ -106,22 +141,21 @@ void write_components(const NetlistTables& tables, ScriptBuffer& out)
     long long x = 0;
     long long y = 10000;
     for (Count i = 1; i <= tables.component_count(); ++i) {
-        auto name = tables.comp_name(i);
+        auto [name, pack, value] = tables.component(i);
         out << "Add ";
-        out.word(tables.comp_pack(i));
+        out.word(pack);
         out << " ( " << x << ' ' << y << " );\r\nName ";
         out.word(name);
         out << " ( " << x << ' ' << y << " );\r\nValue ";
         out.word(name);
         out << ' ';
-        out.word(tables.comp_value(i));
+        out.word(value);
         out << ";\n\r\n";
         x += 1000;
         if (x > 9000) {
             x = 0;
             y -= 500;
         }
-        out.flush_if_full();
     }
 }
 
@@ -133,9 +167,10 @@ void write_signals(const NetlistTables& tables, ScriptBuffer& out)
         out << ' ';
         // Wide enough for any node length; the break rule is the same as for short nodes.
         long long lun_rig = 0;
-        const Count nodes = tables.node_count(i);
-        for (Count j = 1; j <= nodes; ++j) {
-            auto node = tables.sig_node(i, j);
+        const Count first = tables.first_node_row(i);
+        const Count last = first + tables.node_count(i);
+        for (Count row = first; row < last; ++row) {
+            auto node = tables.node_line(row);
             if (node.empty())
                 continue;  // an empty node line connects nothing; later nodes still count
             lun_rig += static_cast<long long>(out.node(node));
@@ -145,8 +180,7 @@ void write_signals(const NetlistTables& tables, ScriptBuffer& out)
                 out << "\\\r       ";
                 lun_rig = 0;
             }
-            out.flush_if_full();
-        }
+            }
         out << ";\r\n";
     }
 }

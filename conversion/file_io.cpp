@@ -57,21 +57,22 @@ ReadResult read_whole_file(const std::filesystem::path& path)
         result.error = reason(errno);
         return result;
     }
-    auto size = std::filesystem::file_size(path, code);
-    if (!code)
-        result.bytes.reserve(static_cast<std::size_t>(size));
-    char chunk[1 << 16];
+    // Read straight into the result: a netlist may be large, and one copy of it is enough.
+    auto expected = std::filesystem::file_size(path, code);
+    std::size_t used = 0;
+    result.bytes.resize(code ? std::size_t{1} << 16 : static_cast<std::size_t>(expected) + 1);
     for (;;) {
-        std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-        result.bytes.append(chunk, got);
-        if (got < sizeof chunk) {
-            if (std::ferror(file.get())) {
-                result.error = reason(errno);
-                result.bytes.clear();
-            }
+        used += std::fread(result.bytes.data() + used, 1, result.bytes.size() - used, file.get());
+        if (used < result.bytes.size())
             break;
-        }
+        result.bytes.resize(result.bytes.size() * 2);
     }
+    if (std::ferror(file.get())) {
+        result.error = reason(errno);
+        result.bytes.clear();
+        return result;
+    }
+    result.bytes.resize(used);
     return result;
 }
 

@@ -1,11 +1,15 @@
 #include "netlist_tables.h"
 
+#include "lines.h"
+
 #include <algorithm>
 #include <charconv>
 
 namespace malvor {
 
-NetlistTables::NetlistTables() : own_names_(std::make_shared<std::deque<std::string>>()) {}
+NetlistTables::NetlistTables() : source_(std::make_shared<const std::string>()) {}
+
+NetlistTables::NetlistTables(std::shared_ptr<const std::string> source) : source_(std::move(source)) {}
 
 std::string entry_number(Count value)
 {
@@ -17,18 +21,36 @@ std::string entry_number(Count value)
     return text;
 }
 
-std::string_view NetlistTables::component_cell(Count k, int field) const
+std::string_view NetlistTables::line(std::uint64_t start) const
+{
+    return line_at(*source_, static_cast<std::size_t>(start));
+}
+
+Component NetlistTables::component(Count k) const
 {
     if (k < 1 || k > component_count())
         return {};
-    return components_[static_cast<std::size_t>((k - 1) * 3 + field)];
+    // The name, package and value are three lines in a row.
+    std::string_view text = *source_;
+    auto start = static_cast<std::size_t>(components_[static_cast<std::size_t>(k - 1)]);
+    Component fields;
+    std::string_view* cells[] = {&fields.name, &fields.pack, &fields.value};
+    for (auto* cell : cells) {
+        auto end = line_end(text, start);
+        *cell = text.substr(start, end - start);
+        start = after_line_end(text, end);
+    }
+    return fields;
 }
 
 std::string_view NetlistTables::sig_name(Count i) const
 {
     if (i < 1 || i > s)
         return {};
-    return nets_[static_cast<std::size_t>(i - 1)];
+    auto cell = nets_[static_cast<std::size_t>(i - 1)];
+    if ((cell & replaced_flag) != 0)
+        return replaced_names_[static_cast<std::size_t>(cell & ~replaced_flag)];
+    return line(cell);
 }
 
 Count NetlistTables::node_count(Count i) const
@@ -40,36 +62,51 @@ Count NetlistTables::node_count(Count i) const
     return static_cast<Count>(next - first);
 }
 
+Count NetlistTables::first_node_row(Count i) const
+{
+    if (i < 1 || i > s)
+        return node_line_count();
+    return static_cast<Count>(first_node_[static_cast<std::size_t>(i - 1)]);
+}
+
+std::string_view NetlistTables::node_line(Count row) const
+{
+    if (row < 0 || row >= node_line_count())
+        return {};
+    return line(nodes_[static_cast<std::size_t>(row)]);
+}
+
 std::string_view NetlistTables::sig_node(Count i, Count j) const
 {
     if (j < 1 || j > node_count(i))
         return {};
-    return nodes_[static_cast<std::size_t>(first_node_[static_cast<std::size_t>(i - 1)] + j - 1)];
+    return node_line(first_node_row(i) + j - 1);
 }
 
 std::pair<Count, Count> NetlistTables::node_position(Count row) const
 {
     // The net holding a row is the last net whose first node is at or before it.
-    auto after = std::upper_bound(first_node_.begin(), first_node_.end(),
-                                  static_cast<std::uint64_t>(row));
-    auto net = static_cast<Count>(after - first_node_.begin());
+    auto net = static_cast<Count>(first_node_.upper_bound(static_cast<std::uint64_t>(row)));
     return {net, row - static_cast<Count>(first_node_[static_cast<std::size_t>(net - 1)]) + 1};
 }
 
 std::string NetlistTables::component_entry(Count k) const
 {
+    auto fields = component(k);
     std::string entry = entry_number(k);
     entry += "  :   ";
-    entry += comp_name(k);
+    entry += fields.name;
     entry += "   ";
-    entry += comp_pack(k);
+    entry += fields.pack;
     entry += "   ";
-    entry += comp_value(k);
+    entry += fields.value;
     return entry;
 }
 
 std::string NetlistTables::node_entry(Count row) const
 {
+    if (row < 0 || row >= node_line_count())
+        return {};
     auto [net, node] = node_position(row);
     std::string entry = entry_number(net);
     entry += '-';
@@ -77,38 +114,37 @@ std::string NetlistTables::node_entry(Count row) const
     entry += "  :   ";
     entry += sig_name(net);
     entry += "   ";
-    entry += nodes_[static_cast<std::size_t>(row)];
+    entry += node_line(row);
     return entry;
 }
 
-void NetlistTables::add_component(std::string_view name, std::string_view pack,
-                                  std::string_view value)
+void NetlistTables::add_component(std::size_t name_line)
 {
-    components_.insert(components_.end(), {name, pack, value});
+    components_.push_back(name_line);
     ++d;
 }
 
-void NetlistTables::start_net(std::string_view name)
+void NetlistTables::start_net(std::size_t name_line)
 {
     ++s;
     n = 1;
-    nets_.push_back(name);
+    nets_.push_back(name_line);
     first_node_.push_back(nodes_.size());
 }
 
-void NetlistTables::add_node(std::string_view line)
+void NetlistTables::add_node(std::size_t start)
 {
     if (n >= maxn)
         maxn = n + 1;
     maxs = std::max<Count>(1000, s);
-    nodes_.push_back(line);
+    nodes_.push_back(start);
     ++n;
 }
 
 void NetlistTables::replace_sig_name(Count i, std::string name)
 {
-    own_names_->push_back(std::move(name));
-    nets_[static_cast<std::size_t>(i - 1)] = own_names_->back();
+    nets_.set(static_cast<std::size_t>(i - 1), replaced_flag | replaced_names_.size());
+    replaced_names_.push_back(std::move(name));
 }
 
 }  // namespace malvor

@@ -1,5 +1,7 @@
 #include "tango_reader.h"
 
+#include "lines.h"
+
 #include <charconv>
 #include <string_view>
 #include <unordered_set>
@@ -8,34 +10,28 @@
 namespace malvor {
 namespace {
 
-// Splits text into lines at CR, CR LF or LF; nothing follows a final line end.
+// Hands out the lines of a text one after another, as their start positions.
 class LineSource {
 public:
     explicit LineSource(std::string_view text) : text_(text) {}
 
     bool at_end() const { return pos_ >= text_.size(); }
 
-    // The next line, or empty text at the end.
+    // The next line; at the end, empty text at the end of the source.
     std::string_view next()
     {
-        const char* begin = text_.data() + pos_;
-        const char* end = text_.data() + text_.size();
-        const char* p = begin;
-        while (p != end && *p != '\r' && *p != '\n')
-            ++p;
-        std::string_view line(begin, static_cast<std::size_t>(p - begin));
-        if (p != end) {
-            if (*p == '\r' && p + 1 != end && p[1] == '\n')
-                ++p;
-            ++p;
-        }
-        pos_ = static_cast<std::size_t>(p - text_.data());
-        return line;
+        start_ = pos_;
+        auto end = line_end(text_, pos_);
+        pos_ = after_line_end(text_, end);
+        return text_.substr(start_, end - start_);
     }
+    // Where the line that next() gave last starts.
+    std::size_t start() const { return start_; }
 
 private:
     std::string_view text_;
     std::size_t pos_ = 0;
+    std::size_t start_ = 0;
 };
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -73,7 +69,7 @@ void replace_long_names(NetlistTables& tables, const std::vector<Count>& long_na
 
 NetlistTables read_tango(std::shared_ptr<const std::string> bytes)
 {
-    NetlistTables tables;
+    NetlistTables tables(bytes);
     LineSource lines(*bytes);
     std::vector<Count> long_names;
     std::unordered_set<long long> taken;
@@ -83,15 +79,16 @@ NetlistTables read_tango(std::shared_ptr<const std::string> bytes)
         if (tables.rigo == "[") {
             if (lines.at_end())
                 break;
-            auto name = lines.next();
-            auto pack = lines.next();
-            auto value = lines.next();
-            tables.add_component(name, pack, value);
+            // The name, package and value are the next three lines, read as the tables need them.
+            lines.next();
+            tables.add_component(lines.start());
+            lines.next();
+            lines.next();
         } else if (tables.rigo == "(") {
             if (lines.at_end())
                 break;
             tables.rigo = lines.next();
-            tables.start_net(tables.rigo);
+            tables.start_net(lines.start());
             if (tables.rigo.size() > longest_kept_net_name)
                 long_names.push_back(tables.s);
             else if (auto k = replacement_number(tables.rigo))
@@ -100,13 +97,12 @@ NetlistTables read_tango(std::shared_ptr<const std::string> bytes)
                 tables.rigo = lines.next();
                 if (tables.rigo == ")")
                     break;
-                tables.add_node(tables.rigo);
+                tables.add_node(lines.start());
             }
         }
     }
 
     replace_long_names(tables, long_names, taken);
-    tables.keep_source(std::move(bytes));
     return tables;
 }
 
