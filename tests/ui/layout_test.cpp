@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -87,7 +88,6 @@ class LayoutTest : public WindowTest {};
 TEST_F(LayoutTest, MainWindowControlsStandAtTheirDesignedPlacesAndStayWhenResized)
 {
     frm_eagle& w = open();
-    w.show();
     EXPECT_EQ(w.centralWidget()->size(), QSize(443, 428));
     EXPECT_EQ(w.windowTitle(), "Tango to Eagle Netlist Converter");
     w.resize(900, 800);
@@ -115,9 +115,8 @@ TEST_F(LayoutTest, MainWindowAsCreatedShowsEveryControlAndEmptyLists)
     EXPECT_EQ(child<QLabel>(w, "Label3")->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
     const QList<QAction*> menu = w.menuBar()->actions();
     ASSERT_EQ(menu.size(), 1);
-    EXPECT_EQ(menu[0]->objectName(), "About");
-    EXPECT_EQ(menu[0]->text(), "&About");
-    EXPECT_EQ(menu[0]->menu(), nullptr);
+    EXPECT_EQ(std::make_tuple(menu[0]->objectName(), menu[0]->text(), menu[0]->menu()),
+              std::make_tuple(QString("About"), QString("&About"), static_cast<QMenu*>(nullptr)));
 }
 
 TEST_F(LayoutTest, FontsAreTheDesignedFacesOrTheirNearestStandIns)
@@ -159,16 +158,12 @@ TEST_F(LayoutTest, LinesAndLabelsHaveTheirDesignedColours)
 
 TEST_F(LayoutTest, TabPassesTheFocusingControlsInOrderSkippingHiddenOnes)
 {
+    write_file(in_folder("a.net"), "");
     frm_eagle& w = open();
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    activate();
     EXPECT_EQ(focus_chain(w, 7), QStringList({"Drive1", "Dir1", "lst_open", "Cmd_read", "Lst_add",
                                               "Lst_nodo", "Drive1"}));
-    write_file(in_folder("a.net"), "");
-    child<malvor::FileList>(w, "lst_open")->setFolder(folder);
-    child<malvor::FileList>(w, "lst_open")->setFileName("a.net");
-    w.Cmd_read_Click();
+    read("a.net");
     EXPECT_EQ(focus_chain(w, 11),
               QStringList({"Drive1", "Dir1", "lst_open", "Cmd_read", "Lst_add", "Lst_nodo", "Drive2",
                            "Dir2", "lst_lib", "cmd_do", "Drive1"}));
@@ -176,10 +171,9 @@ TEST_F(LayoutTest, TabPassesTheFocusingControlsInOrderSkippingHiddenOnes)
 
 TEST_F(LayoutTest, AccessKeysPressTheButtonsAndChooseTheMenuEntryOnlyWhileShown)
 {
+    write_file(in_folder("a.net"), "");
     frm_eagle& w = open();
-    w.show();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    activate();
     auto alt = [&](Qt::Key key) { QTest::keyClick(&w, key, Qt::AltModifier); };
 
     alt(Qt::Key_N);
@@ -188,10 +182,7 @@ TEST_F(LayoutTest, AccessKeysPressTheButtonsAndChooseTheMenuEntryOnlyWhileShown)
     ASSERT_EQ(shown.size(), 1u);  // Alt+N reached nothing while the writer's button is hidden
     EXPECT_EQ(shown[0].text, "Please select a netlist before.");
 
-    write_file(in_folder("a.net"), "");
-    child<malvor::FileList>(w, "lst_open")->setFolder(folder);
-    child<malvor::FileList>(w, "lst_open")->setFileName("a.net");
-    w.Cmd_read_Click();
+    read("a.net");
     alt(Qt::Key_N);
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown.size() == 2; }));
     EXPECT_EQ(shown[1].text, "Please select an Eagle library before.");
@@ -219,6 +210,8 @@ TEST_F(LayoutTest, AboutWindowIsFixedCentredWithoutTaskBarButtonAndSizesLabelsTo
     for (const Caption& caption : about_captions)
         EXPECT_EQ(child(about, caption.name)->property("text").toString(), caption.text);
     EXPECT_TRUE(child<QLabel>(about, "Label3")->text().endsWith("1999"));
+    EXPECT_EQ(child<QLabel>(about, "Image1")->pixmap().size(), QSize(32, 32));
+    EXPECT_FALSE(about.windowIcon().isNull());
     const Place text_sized[] = {{"Label1", 2520, 120, 0, 0}, {"Label2", 2040, 480, 0, 0},
                                 {"Label3", 2280, 840, 0, 0}};
     for (const Place& place : text_sized) {

@@ -3,11 +3,12 @@
 
 #include "window_test_support.h"
 
-
 #include <QLabel>
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
+
+#include <tuple>
 
 namespace {
 
@@ -39,22 +40,8 @@ QByteArray read_bytes(const QString& path)
 
 class MainWindowTest : public WindowTest {
 protected:
-    malvor::FileList* lst_open() { return child<malvor::FileList>(*window, "lst_open"); }
-    malvor::FileList* lst_lib() { return child<malvor::FileList>(*window, "lst_lib"); }
     QListView* Lst_add() { return child<QListView>(*window, "Lst_add"); }
     QListView* Lst_nodo() { return child<QListView>(*window, "Lst_nodo"); }
-    bool loaded() { return child(*window, "cmd_do")->isVisibleTo(window.get()); }
-
-    // Selects `name` in the netlist list with the mouse and presses the reader's button.
-    void read(const QString& name)
-    {
-        window->show();
-        QListWidgetItem* item = lst_open()->findItems(name, Qt::MatchExactly).value(0);
-        ASSERT_NE(item, nullptr) << name.toStdString();
-        QTest::mouseClick(lst_open()->viewport(), Qt::LeftButton, {},
-                          lst_open()->visualItemRect(item).center());
-        QTest::mouseClick(child(*window, "Cmd_read"), Qt::LeftButton);
-    }
 };
 
 TEST_F(MainWindowTest, LoadListsTheWorkingFolderAndHidesTheLibrarySide)
@@ -183,94 +170,57 @@ TEST_F(MainWindowTest, SecondReadReplacesTheFirst)
     EXPECT_TRUE(loaded());
 }
 
-// After each error box the lists are empty and nothing else has changed.
-TEST_F(MainWindowTest, FailedReadsReportAndKeepTablesAndState)
+// Each error box is the only effect, apart from the reader emptying the lists before its checks.
+TEST_F(MainWindowTest, ErrorBoxesChangeNothingElse)
 {
     write_file(in_folder("Amp.NET"), amplifier);
     write_file(in_folder("gone.net"), amplifier);
+    write_file(in_folder("lib.lbr"), "");
     open();
-    struct Case {
-        bool read_first;
-        const char* select;
-        QString text;
-    } cases[] = {
-        {false, nullptr, "Please select a netlist before."},
-        {true, nullptr, "Please select a netlist before."},
-        {true, "gone.net", "Cannot read the netlist:\r" + QDir::toNativeSeparators(in_folder("gone.net")) + "\r"},
+    auto state = [this](bool lists_emptied) {
+        return std::make_tuple(lists_emptied ? 0 : Lst_add()->model()->rowCount(), loaded(),
+                               window->tangofile, window->eaglefile, window->eaglelib,
+                               window->tables.component_count(),
+                               QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     };
-    for (const Case& c : cases) {
-        if (c.read_first)
-            read("Amp.NET");
-        const bool was_loaded = loaded();
-        const QString tangofile = window->tangofile;
-        const auto components = window->tables.component_count();
-        lst_open()->setFileName(c.select ? c.select : "");
-        if (c.select)
-            QFile::remove(in_folder(c.select));
+    auto expect_only_error = [&](void (frm_eagle::*click)(), const QString& text) {
+        const bool reading = click == &frm_eagle::Cmd_read_Click;
+        const auto before = state(reading);
         shown.clear();
-        window->Cmd_read_Click();
+        (window.get()->*click)();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].title, "Malvor - Error");
         EXPECT_EQ(shown[0].icon, QMessageBox::Critical);
         EXPECT_EQ(shown[0].buttons, QMessageBox::Ok);
-        EXPECT_TRUE(shown[0].text.startsWith(c.text)) << shown[0].text.toStdString();
-        EXPECT_EQ(Lst_add()->model()->rowCount() + Lst_nodo()->model()->rowCount(), 0);
-        EXPECT_EQ(loaded(), was_loaded);
-        EXPECT_EQ(window->tangofile, tangofile);
-        EXPECT_EQ(window->tables.component_count(), components);
-    }
-}
-
-TEST_F(MainWindowTest, FailedWritesReportAndChangeNothing)
-{
-    write_file(in_folder("amp.net"), amplifier);
-    write_file(in_folder("lib.lbr"), "");
-    open();
-    read("amp.net");
-    QDir(folder).mkdir("amp.scr");  // the script's name is taken by a folder
-    struct Case {
-        const char* library;
-        QString text;
-    } cases[] = {
-        {"", "Please select an Eagle library before."},
-        {"lib.lbr", "Cannot write the script:\r" + in_folder("amp.scr") + "\r"},
+        EXPECT_TRUE(shown[0].text.startsWith(text)) << shown[0].text.toStdString();
+        EXPECT_TRUE(state(reading) == before) << text.toStdString();
+        EXPECT_EQ(Lst_add()->model()->rowCount() == 0, reading);
     };
-    for (const Case& c : cases) {
-        lst_lib()->setFileName(c.library);
-        shown.clear();
-        window->cmd_do_Click();
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].title, "Malvor - Error");
-        EXPECT_EQ(shown[0].icon, QMessageBox::Critical);
-        EXPECT_TRUE(shown[0].text.startsWith(c.text)) << shown[0].text.toStdString();
-        EXPECT_EQ(window->eaglefile, "");
-        EXPECT_EQ(window->eaglelib, "");
-        EXPECT_TRUE(QFileInfo(in_folder("amp.scr")).isDir());
-        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-                  QStringList({"amp.net", "lib.lbr"}));
-    }
+    expect_only_error(&frm_eagle::Cmd_read_Click, "Please select a netlist before.");
+    read("Amp.NET");
+    lst_open()->setFileName("");
+    expect_only_error(&frm_eagle::Cmd_read_Click, "Please select a netlist before.");
+    lst_open()->setFileName("gone.net");
+    QFile::remove(in_folder("gone.net"));
+    expect_only_error(&frm_eagle::Cmd_read_Click,
+                      "Cannot read the netlist:\r" + QDir::toNativeSeparators(in_folder("gone.net")) + "\r");
+    read("Amp.NET");
+    expect_only_error(&frm_eagle::cmd_do_Click, "Please select an Eagle library before.");
+    lst_lib()->setFileName("lib.lbr");
+    QDir(folder).mkdir("amp.scr");  // the script's name is taken by a folder
+    expect_only_error(&frm_eagle::cmd_do_Click, "Cannot write the script:\r" + in_folder("amp.scr") + "\r");
 }
 
 TEST(MessageBoxTest, RealBoxesCarryTitleTextIconAndButtons)
 {
-    struct Case {
-        malvor::Message message;
-        QString title;
-        QMessageBox::Icon icon;
-        QMessageBox::StandardButtons buttons;
-    } cases[] = {
-        {malvor::error_message("Cannot read the netlist:\r/a b.net\rNo such file"), "Malvor - Error",
-         QMessageBox::Critical, QMessageBox::Ok},
-        {malvor::info_message("Script file saved with name:\r/a b.scr"), "Malvor - Info",
-         QMessageBox::NoIcon, QMessageBox::Ok | QMessageBox::Cancel},
-    };
-    for (const Case& c : cases) {
-        auto box = malvor::make_message_box(c.message, nullptr);
-        EXPECT_EQ(box->windowTitle(), c.title);
-        EXPECT_EQ(box->text(), QString(c.message.text).replace('\r', '\n'));
-        EXPECT_EQ(box->icon(), c.icon);
-        EXPECT_EQ(box->standardButtons(), c.buttons);
-    }
+    const auto error = malvor::make_message_box(malvor::error_message("Cannot read:\r/a b.net"), nullptr);
+    const auto info = malvor::make_message_box(malvor::info_message("Saved as:\r/a b.scr"), nullptr);
+    EXPECT_EQ(std::make_tuple(error->windowTitle(), error->text(), error->icon(), error->standardButtons()),
+              std::make_tuple(QString("Malvor - Error"), QString("Cannot read:\n/a b.net"),
+                              QMessageBox::Critical, QMessageBox::StandardButtons(QMessageBox::Ok)));
+    EXPECT_EQ(std::make_tuple(info->windowTitle(), info->text(), info->icon(), info->standardButtons()),
+              std::make_tuple(QString("Malvor - Info"), QString("Saved as:\n/a b.scr"), QMessageBox::NoIcon,
+                              QMessageBox::Ok | QMessageBox::Cancel));
 }
 
 }  // namespace

@@ -74,6 +74,25 @@ protected:
         return *window;
     }
     QString in_folder(const QString& name) const { return folder + u'/' + name; }
+    malvor::FileList* lst_open() { return child<malvor::FileList>(*window, "lst_open"); }
+    malvor::FileList* lst_lib() { return child<malvor::FileList>(*window, "lst_lib"); }
+    bool loaded() { return child(*window, "cmd_do")->isVisibleTo(window.get()); }
+    void activate()
+    {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    // Selects `name` in the netlist list with the mouse and presses the reader's button.
+    void read(const QString& name)
+    {
+        lst_open()->setFolder(lst_open()->folder());
+        QListWidgetItem* item = lst_open()->findItems(name, Qt::MatchExactly).value(0);
+        ASSERT_NE(item, nullptr) << name.toStdString();
+        lst_open()->scrollToItem(item);
+        QTest::mouseClick(lst_open()->viewport(), Qt::LeftButton, {},
+                          lst_open()->visualItemRect(item).center());
+        QTest::mouseClick(child(*window, "Cmd_read"), Qt::LeftButton);
+    }
 
     QTemporaryDir scratch;
     QString folder;
