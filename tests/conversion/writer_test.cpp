@@ -31,6 +31,8 @@ struct WriterCase {
     std::string script;
 };
 
+void PrintTo(const WriterCase& c, std::ostream* os) { *os << c.what; }
+
 class WriterScripts : public testing::TestWithParam<WriterCase> {};
 
 TEST_P(WriterScripts, AreByteExact)
