@@ -50,11 +50,13 @@ protected:
 TEST_F(ConvertCommand, WritesTheScriptBesideTheNetlistKeepingFolderCase)
 {
     work.write("Boards/Ann/Amp.NET", amp_net);
+    work.write("Boards/Ann/amp.scr", "an older script");
     auto result = run("Boards/Ann/Amp.NET /usr/share/Libs/MyParts.LBR");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "Boards/Ann/amp.scr\n");
     EXPECT_EQ(read_bytes(work / "Boards/Ann/amp.scr"), amp_scr);
     EXPECT_EQ(result.err, "");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work / "Boards/Ann"), {}), 2);
 }
 
 TEST_F(ConvertCommand, WritesToAnOutputFileOrStandardOutput)

@@ -143,28 +143,23 @@ TEST(ReaderCounters, LargestNetSetsTheNodeBound)
     EXPECT_EQ(tables.sig_node(1, 4), "");
 }
 
-TEST(ReaderNumbering, GoesPastThreeDigitsAndPastAThousandNets)
+TEST(ReaderNumbering, GoesPastThreeDigitsAndPastAThousandNetsAndNodes)
 {
     std::string netlist;
     for (int k = 1; k <= 1000; ++k)
         netlist += "[\r\nR" + std::to_string(k) + "\r\nP\r\nV\r\n]\r\n";
     for (int i = 1; i <= 1200; ++i)
         netlist += "(\r\nN" + std::to_string(i) + "\r\nR1,1\r\n)\r\n";
+    netlist += "(\r\nGND\r\n";
+    for (int j = 1; j <= 1001; ++j)
+        netlist += "U" + std::to_string(j) + ",1\r\n";
     auto tables = read_tango(netlist);
     EXPECT_EQ(tables.component_entry(1000), "1000  :   R1000   P   V");
     EXPECT_EQ(tables.component_entry(99), "099  :   R99   P   V");
     EXPECT_EQ(tables.node_entry(1199), "1200-001  :   N1200   R1,1");
-    EXPECT_EQ(tables.s, 1200);
-    EXPECT_EQ(tables.maxs, 1200);
-}
-
-TEST(ReaderNumbering, NodeNumbersPastAThousand)
-{
-    std::string netlist = "(\r\nGND\r\n";
-    for (int j = 1; j <= 1001; ++j)
-        netlist += "U" + std::to_string(j) + ",1\r\n";
-    auto tables = read_tango(netlist + ")\r\n");
-    EXPECT_EQ(tables.node_entry(1000), "001-1001  :   GND   U1001,1");
+    EXPECT_EQ(tables.node_entry(2200), "1201-1001  :   GND   U1001,1");
+    EXPECT_EQ(tables.s, 1201);
+    EXPECT_EQ(tables.maxs, 1201);
     EXPECT_EQ(tables.maxn, 1002);
 }
 

@@ -44,6 +44,12 @@ TEST_P(WriterScripts, AreByteExact)
 INSTANTIATE_TEST_SUITE_P(
     Netlists, WriterScripts,
     testing::Values(
+        WriterCase{"the worked example, 181 bytes",
+                   "[\r\nR1\r\nR0805\r\n10k\r\n]\r\n[\r\nC1\r\nC0805\r\n100n\r\n]\r\n(\r\nGND\r\nR1,2\r\nC1,2\r\n)\r\n",
+                   "myparts",
+                   "Use myparts;\r\nGrid Mil;\n\r\nAdd R0805 ( 0 10000 );\r\nName R1 ( 0 10000 );\r\n"
+                   "Value R1 10k;\n\r\nAdd C0805 ( 1000 10000 );\r\nName C1 ( 1000 10000 );\r\n"
+                   "Value C1 100n;\n\r\nSignal GND R1 2 C1 2 ;\r\n"},
         WriterCase{"empty netlist", "", "lib", header},
         WriterCase{"net without nodes", net_of("GND", {}), "lib", header + "Signal GND ;\r\n"},
         WriterCase{"commas become blanks, other characters stay", net_of("N1", {"a,b,c", "R-1,2"}), "lib",
