@@ -1,14 +1,12 @@
-// The main window at work: its load sequence, the pickers following drive and folder changes,
-// reading a netlist into the lists and writing the script, and the error reports.
+// The windows at work: the pickers following drive and folder changes, reading a netlist and
+// writing the script, the error reports, and the About window, which keeps the program alive.
 
 #include "window_test_support.h"
 
-#include <QLabel>
-#include <QListView>
-#include <QProcess>
-#include <QPushButton>
+#include "program_lifetime.h"
 
-#include <tuple>
+#include <QLabel>
+#include <QProcess>
 
 namespace {
 
@@ -16,211 +14,147 @@ const QByteArray amplifier =
     "[\r\nR1\r\nR0805\r\n10k\r\n]\r\n[\r\nC1\r\nC0805\r\n100n\r\n]\r\n"
     "(\r\nGND\r\nR1,2\r\nC1,2\r\n)\r\n(\r\nOUTPUT_SIGNAL\r\nR1,1\r\n)\r\n";
 
-QStringList listed(const QListWidget* list)
-{
-    QStringList names;
-    for (int i = 0; i < list->count(); ++i)
-        names << list->item(i)->text();
-    return names;
-}
+using MainWindowTest = WindowTest;
 
-QStringList lines(const QListView* view)
+TEST_F(MainWindowTest, PickersFollowDriveAndFolderChangesOnBothSides)
 {
-    QStringList result;
-    for (int row = 0; row < view->model()->rowCount(); ++row)
-        result << view->model()->index(row, 0).data().toString();
-    return result;
-}
-
-QByteArray read_bytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-class MainWindowTest : public WindowTest {
-protected:
-    QListView* Lst_add() { return child<QListView>(*window, "Lst_add"); }
-    QListView* Lst_nodo() { return child<QListView>(*window, "Lst_nodo"); }
-};
-
-TEST_F(MainWindowTest, LoadListsTheWorkingFolderAndHidesTheLibrarySide)
-{
-    for (const char* name : {"b.net", "Amp.NET", "notes.txt", "parts.lbr", "net"})
-        write_file(in_folder(name), "");
-    frm_eagle& w = open();
-    EXPECT_EQ(w.percorso, folder);
-    EXPECT_EQ(listed(lst_open()), QStringList({"Amp.NET", "b.net"}));
-    EXPECT_EQ(listed(lst_lib()), QStringList({"parts.lbr"}));
-    EXPECT_EQ(lst_open()->fileName(), "");
-    for (const char* name : {"cmd_do", "lst_lib", "Dir2", "Drive2", "Label3"})
-        EXPECT_FALSE(child(w, name)->isVisibleTo(&w)) << name;
-    EXPECT_TRUE(child(w, "Label4")->isVisibleTo(&w));
-    EXPECT_EQ(child<QLabel>(w, "Label4")->text(),
-              "Please, search the Tango netlist you want to convert\n"
-              "         and then click on the button (Alt+R)");
-    EXPECT_EQ(child<malvor::FolderList>(w, "Dir1")->path(), folder);
-}
-
-TEST_F(MainWindowTest, FileListsFollowTheFolderListsOnBothSides)
-{
-    QDir(folder).mkpath("boards/old");
-    write_file(in_folder("boards/x.NET"), "");
-    write_file(in_folder("boards/y.Lbr"), "");
-    write_file(in_folder("empty.net"), "");
+    const QString a = in_folder("drive_a"), b = in_folder("drive_b"), missing = in_folder("no_medium");
+    ASSERT_TRUE(QDir().mkpath(a + "/sub") && QDir().mkpath(b));
+    for (const char* name : {"drive_a/sub/x.NET", "drive_a/sub/y.Lbr", "empty.net"})
+        write_file(name);
     frm_eagle& w = open();
     read("empty.net");  // shows the library side
-    struct Side {
-        const char* dir;
-        malvor::FileList* files;
-        QStringList expected;
-    } sides[] = {{"Dir1", lst_open(), {"x.NET"}}, {"Dir2", lst_lib(), {"y.Lbr"}}};
-    for (const Side& side : sides) {
-        auto* dir = child<malvor::FolderList>(w, side.dir);
-        // Enter on a subfolder opens it.
-        dir->setCurrentItem(dir->findItems("boards", Qt::MatchExactly).value(0));
-        QTest::keyClick(dir, Qt::Key_Return);
-        EXPECT_EQ(dir->path(), in_folder("boards")) << side.dir;
-        EXPECT_EQ(side.files->folder(), in_folder("boards")) << side.dir;
-        EXPECT_EQ(listed(side.files), side.expected) << side.dir;
-        // Double-clicking the parent above goes back up.
-        QListWidgetItem* up = dir->item(dir->row(dir->findItems("boards", Qt::MatchExactly).value(0)) - 1);
+    for (auto [drive_name, dir_name, list, found] : {std::tuple("Drive1", "Dir1", "lst_open", "x.NET"),
+                                                     std::tuple("Drive2", "Dir2", "lst_lib", "y.Lbr")}) {
+        auto* drive = child<malvor::DriveList>(w, drive_name);
+        auto* dir = child<malvor::FolderList>(w, dir_name);
+        drive->setRoots({b, a, missing});  // quietly on the first
+        drive->setDrive(a);
+        dir->setCurrentItem(dir->findItems("sub", Qt::MatchExactly).value(0));
+        QTest::keyClick(dir, Qt::Key_Return);  // opens the subfolder
+        EXPECT_EQ(std::tuple(files(list)->folder(), entries(list)), std::tuple(a + "/sub", QStringList(found)));
+        drive->setDrive(missing);  // cannot be entered: the folder stays
+        EXPECT_EQ(std::tuple(drive->drive(), files(list)->folder()), std::tuple(missing, a + "/sub")) << drive_name;
+        drive->setDrive(b);
+        EXPECT_EQ(files(list)->folder(), b) << drive_name;
+        drive->setDrive(a);  // back where it was last on that drive
+        EXPECT_EQ(files(list)->folder(), a + "/sub") << drive_name;
+        // Double-clicking (a click, then the double-click event) the parent above goes back up.
+        QListWidgetItem* up = dir->item(dir->count() - 2);
         dir->scrollToItem(up);
-        // A double-click is a click followed by the double-click event.
         QTest::mouseClick(dir->viewport(), Qt::LeftButton, {}, dir->visualItemRect(up).center());
         QTest::mouseDClick(dir->viewport(), Qt::LeftButton, {}, dir->visualItemRect(up).center());
-        EXPECT_EQ(side.files->folder(), folder) << side.dir;
-    }
-}
-
-TEST_F(MainWindowTest, DriveThatCannotBeEnteredLeavesTheFolderAndShowsNoMessage)
-{
-    QDir(folder).mkpath("drive_a/work");
-    QDir(folder).mkpath("drive_b");
-    write_file(in_folder("drive_a/work/a.net"), "");
-    write_file(in_folder("drive_b/b.net"), "");
-    const QString missing = in_folder("no_medium");
-    frm_eagle& w = open();
-    struct Side {
-        const char* drive;
-        const char* dir;
-        malvor::FileList* files;
-    } sides[] = {{"Drive1", "Dir1", lst_open()}, {"Drive2", "Dir2", lst_lib()}};
-    for (const Side& side : sides) {
-        auto* drive = child<malvor::DriveList>(w, side.drive);
-        auto* dir = child<malvor::FolderList>(w, side.dir);
-        drive->setRoots({in_folder("drive_a"), in_folder("drive_b"), missing});
-        drive->setDrive(in_folder("drive_b"));
-        drive->setDrive(in_folder("drive_a"));
-        dir->setPath(in_folder("drive_a/work"));
-        drive->setDrive(missing);
-        EXPECT_EQ(drive->drive(), missing);
-        EXPECT_EQ(dir->path(), in_folder("drive_a/work"));
-        EXPECT_EQ(side.files->folder(), in_folder("drive_a/work"));
-        drive->setDrive(in_folder("drive_b"));
-        EXPECT_EQ(dir->path(), in_folder("drive_b"));
-        EXPECT_EQ(side.files->folder(), in_folder("drive_b"));
-        drive->setDrive(in_folder("drive_a"));  // back where it was last on that drive
-        EXPECT_EQ(side.files->folder(), in_folder("drive_a/work")) << side.drive;
+        EXPECT_EQ(files(list)->folder(), a) << dir_name;
     }
     EXPECT_TRUE(shown.empty());
 }
 
-TEST_F(MainWindowTest, ReadAndWriteGiveTheSameScriptAsTheCommandLineConverter)
+TEST_F(MainWindowTest, WritesTheSameScriptAsTheCommandLineConverterAndASecondReadReplacesTheFirst)
 {
-    write_file(in_folder("Amp.NET"), amplifier);
-    write_file(in_folder("MyParts.LBR"), "");
+    write_file("Amp.NET", amplifier);
+    write_file("MyParts.LBR");
+    write_file("small.net", "[\nQ1\nTO92\nBC547\n]\n");
     frm_eagle& w = open();
     read("Amp.NET");
-    EXPECT_EQ(lines(Lst_add()), QStringList({"001  :   R1   R0805   10k", "002  :   C1   C0805   100n"}));
-    EXPECT_EQ(lines(Lst_nodo()), QStringList({"001-001  :   GND   R1,2", "001-002  :   GND   C1,2",
-                                              "002-001  :   Zel1   R1,1"}));
-    EXPECT_TRUE(loaded());
-    EXPECT_FALSE(child(w, "Label4")->isVisibleTo(&w));
-
-    lst_lib()->setFileName("MyParts.LBR");
+    EXPECT_EQ(entries("Lst_add"), QStringList({"001  :   R1   R0805   10k", "002  :   C1   C0805   100n"}));
+    EXPECT_EQ(entries("Lst_nodo"),
+              QStringList({"001-001  :   GND   R1,2", "001-002  :   GND   C1,2", "002-001  :   Zel1   R1,1"}));
+    files("lst_lib")->setFileName("MyParts.LBR");
     QTest::mouseClick(child(w, "cmd_do"), Qt::LeftButton);
     const QString script = in_folder("amp.scr");
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].title, "Malvor - Info");
-    EXPECT_EQ(shown[0].text, "Script file saved with name:\r" + script);
-    EXPECT_EQ(shown[0].buttons, QMessageBox::Ok | QMessageBox::Cancel);
-    EXPECT_EQ(shown[0].icon, QMessageBox::NoIcon);
-    EXPECT_EQ(w.eaglefile, script);
-    EXPECT_EQ(w.eaglelib, "myparts");
-
-    const QString expected = in_folder("expected.scr");
+    EXPECT_EQ(std::tuple(shown[0]->windowTitle(), shown[0]->text(), shown[0]->icon(), shown[0]->standardButtons()),
+              std::tuple(QString("Malvor - Info"), "Script file saved with name:\n" + script, QMessageBox::NoIcon,
+                         QMessageBox::Ok | QMessageBox::Cancel));
+    EXPECT_EQ(std::tuple(w.eaglefile, w.eaglelib), std::tuple(script, std::string("myparts")));
     QProcess convert;
-    convert.start(MALVOR_CONVERT_EXE, {"-o", expected, in_folder("Amp.NET"), "MyParts.LBR"});
-    ASSERT_TRUE(convert.waitForFinished());
-    ASSERT_EQ(convert.exitCode(), 0);
-    EXPECT_EQ(read_bytes(script), read_bytes(expected));
-}
+    convert.start(MALVOR_CONVERT_EXE, {"-o", "-", "Amp.NET", "MyParts.LBR"});
+    ASSERT_TRUE(convert.waitForFinished() && convert.exitCode() == 0);
+    QFile written(script);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), convert.readAllStandardOutput());
 
-TEST_F(MainWindowTest, SecondReadReplacesTheFirst)
-{
-    write_file(in_folder("big.net"), amplifier);
-    write_file(in_folder("small.net"), "[\nQ1\nTO92\nBC547\n]\n");
-    open();
-    read("big.net");
     read("small.net");
-    EXPECT_EQ(lines(Lst_add()), QStringList({"001  :   Q1   TO92   BC547"}));
-    EXPECT_EQ(lines(Lst_nodo()), QStringList());
-    EXPECT_EQ(window->tangofile, QDir::toNativeSeparators(in_folder("small.net")));
-    EXPECT_TRUE(loaded());
+    EXPECT_EQ(entries("Lst_add"), QStringList({"001  :   Q1   TO92   BC547"}));
+    EXPECT_EQ(entries("Lst_nodo"), QStringList());
+    EXPECT_EQ(w.tangofile, QDir::toNativeSeparators(in_folder("small.net")));
 }
 
 // Each error box is the only effect, apart from the reader emptying the lists before its checks.
 TEST_F(MainWindowTest, ErrorBoxesChangeNothingElse)
 {
-    write_file(in_folder("Amp.NET"), amplifier);
-    write_file(in_folder("gone.net"), amplifier);
-    write_file(in_folder("lib.lbr"), "");
-    open();
-    auto state = [this](bool lists_emptied) {
-        return std::make_tuple(lists_emptied ? 0 : Lst_add()->model()->rowCount(), loaded(),
-                               window->tangofile, window->eaglefile, window->eaglelib,
-                               window->tables.component_count(),
-                               QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    write_file("Amp.NET", amplifier);
+    write_file("gone.net", amplifier);
+    write_file("lib.lbr");
+    frm_eagle& w = open();
+    auto state = [&](bool reading) {
+        return std::tuple(reading ? 0 : entries("Lst_add").size(), visible("cmd_do"), w.tangofile, w.eaglefile,
+                          w.eaglelib, w.tables.component_count(),
+                          QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     };
     auto expect_only_error = [&](void (frm_eagle::*click)(), const QString& text) {
         const bool reading = click == &frm_eagle::Cmd_read_Click;
         const auto before = state(reading);
         shown.clear();
-        (window.get()->*click)();
+        (w.*click)();
         ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].title, "Malvor - Error");
-        EXPECT_EQ(shown[0].icon, QMessageBox::Critical);
-        EXPECT_EQ(shown[0].buttons, QMessageBox::Ok);
-        EXPECT_TRUE(shown[0].text.startsWith(text)) << shown[0].text.toStdString();
+        EXPECT_EQ(std::tuple(shown[0]->windowTitle(), shown[0]->icon(), shown[0]->standardButtons(),
+                             shown[0]->text().left(text.size())),  // then the system's reason
+                  std::tuple(QString("Malvor - Error"), QMessageBox::Critical,
+                             QMessageBox::StandardButtons(QMessageBox::Ok), text));
         EXPECT_TRUE(state(reading) == before) << text.toStdString();
-        EXPECT_EQ(Lst_add()->model()->rowCount() == 0, reading);
+        EXPECT_EQ(entries("Lst_add").isEmpty(), reading);
     };
     expect_only_error(&frm_eagle::Cmd_read_Click, "Please select a netlist before.");
     read("Amp.NET");
-    lst_open()->setFileName("");
+    files("lst_open")->setFileName("");
     expect_only_error(&frm_eagle::Cmd_read_Click, "Please select a netlist before.");
-    lst_open()->setFileName("gone.net");
-    QFile::remove(in_folder("gone.net"));
+    files("lst_open")->setFileName("gone.net");
+    QFile::remove("gone.net");
     expect_only_error(&frm_eagle::Cmd_read_Click,
-                      "Cannot read the netlist:\r" + QDir::toNativeSeparators(in_folder("gone.net")) + "\r");
+                      "Cannot read the netlist:\n" + QDir::toNativeSeparators(in_folder("gone.net")) + "\n");
     read("Amp.NET");
     expect_only_error(&frm_eagle::cmd_do_Click, "Please select an Eagle library before.");
-    lst_lib()->setFileName("lib.lbr");
-    QDir(folder).mkdir("amp.scr");  // the script's name is taken by a folder
-    expect_only_error(&frm_eagle::cmd_do_Click, "Cannot write the script:\r" + in_folder("amp.scr") + "\r");
+    files("lst_lib")->setFileName("lib.lbr");
+    QDir().mkdir("amp.scr");  // the script's name is taken by a folder
+    expect_only_error(&frm_eagle::cmd_do_Click, "Cannot write the script:\n" + in_folder("amp.scr") + "\n");
 }
 
-TEST(MessageBoxTest, RealBoxesCarryTitleTextIconAndButtons)
+using AboutWindowTest = WindowTest;
+
+TEST_F(AboutWindowTest, OpensOnceIsBuiltAnewAfterOkAndOutlivesTheMainWindow)
 {
-    const auto error = malvor::make_message_box(malvor::error_message("Cannot read:\r/a b.net"), nullptr);
-    const auto info = malvor::make_message_box(malvor::info_message("Saved as:\r/a b.scr"), nullptr);
-    EXPECT_EQ(std::make_tuple(error->windowTitle(), error->text(), error->icon(), error->standardButtons()),
-              std::make_tuple(QString("Malvor - Error"), QString("Cannot read:\n/a b.net"),
-                              QMessageBox::Critical, QMessageBox::StandardButtons(QMessageBox::Ok)));
-    EXPECT_EQ(std::make_tuple(info->windowTitle(), info->text(), info->icon(), info->standardButtons()),
-              std::make_tuple(QString("Malvor - Info"), QString("Saved as:\n/a b.scr"), QMessageBox::NoIcon,
-                              QMessageBox::Ok | QMessageBox::Cancel));
+    const QString text = "\nWritten by the Malvor developers\nContact: malvor@example.org\nVersion Number: 1.00a";
+    int ended = 0;
+    malvor::ProgramLifetime lifetime([&] { ++ended; });
+    frm_eagle& w = open();
+    lifetime.watch(&w);
+    QObject::connect(&w, &frm_eagle::windowOpened, &lifetime, &malvor::ProgramLifetime::watch);
+    w.About_Click(1);
+    QPointer<frm_About> about = w.aboutWindow();
+    ASSERT_TRUE(about && QTest::qWaitForWindowActive(about));
+    QLabel* label5 = child<QLabel>(*about, "Label5");
+    EXPECT_EQ(label5->text(), text);
+    label5->setText("changed");
+    about->hide();
+    w.About_Click(1);
+    EXPECT_EQ(std::tuple(w.aboutWindow(), about->isVisible(), label5->text()),
+              std::tuple(about.data(), true, QString("changed")));  // the same window, not loaded again
+
+    QTest::mouseClick(child(*about, "cmdOK"), Qt::LeftButton);
+    flush_deletions();
+    EXPECT_TRUE(about.isNull());
+    w.About_Click(1);
+    ASSERT_TRUE(about = w.aboutWindow());
+    EXPECT_EQ(child<QLabel>(*about, "Label5")->text(), text);
+
+    window->close();
+    window.reset();
+    ASSERT_TRUE(about);
+    EXPECT_EQ(std::tuple(ended, about->isVisible()), std::tuple(0, true));
+    about->close();  // the title bar's close button
+    flush_deletions();
+    EXPECT_EQ(std::tuple(about.isNull(), ended), std::tuple(true, 1));
 }
 
 }  // namespace
