@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <sys/wait.h>
 
@@ -28,13 +29,16 @@ struct Outcome {
 
 class ConvertCommand : public testing::Test {
 protected:
-    // Runs malvor-convert with `arguments` (shell words) in the work folder.
-    Outcome run(const std::string& arguments)
+    // Runs malvor-convert with `arguments` (shell words) in the work folder, after the shell
+    // commands of `setup`; its output goes to files outside the work folder.
+    Outcome run(const std::string& arguments, const std::string& setup = "", std::string stdout_path = "")
     {
         auto out = capture / "out";
         auto err = capture / "err";
-        std::string command = "cd '" + work.path().string() + "' && '" MALVOR_CONVERT_EXE "' " + arguments
-                              + " >'" + out.string() + "' 2>'" + err.string() + "' </dev/null";
+        if (stdout_path.empty())
+            stdout_path = out.string();
+        std::string command = "cd '" + folder.string() + "' && " + setup + " '" MALVOR_CONVERT_EXE "' "
+                              + arguments + " >'" + stdout_path + "' 2>'" + err.string() + "' </dev/null";
         int raw = std::system(command.c_str());
         Outcome result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -45,6 +49,7 @@ protected:
 
     TempFolder work;
     TempFolder capture;
+    std::filesystem::path folder = work.path();  // where the converter runs
 };
 
 TEST_F(ConvertCommand, WritesTheScriptBesideTheNetlistKeepingFolderCase)
@@ -113,6 +118,11 @@ TEST_F(ConvertCommand, UnreadableNetlistIsNamedAndLeavesTheOldScript)
     EXPECT_EQ(result.err, "malvor-convert: cannot read netlist 'amp.net': No such file or directory\n");
     EXPECT_EQ(read_bytes(work / "amp.scr"), "old script");
 
+    std::filesystem::create_directory(work / "boards.net");
+    auto folder = run("boards.net MyParts.lbr");
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "malvor-convert: cannot read netlist 'boards.net': Is a directory\n");
+
     auto list = run("--list .");
     EXPECT_EQ(list.status, 1);
     EXPECT_EQ(list.err, "malvor-convert: cannot read netlist '.': Is a directory\n");
@@ -120,18 +130,64 @@ TEST_F(ConvertCommand, UnreadableNetlistIsNamedAndLeavesTheOldScript)
 
 TEST_F(ConvertCommand, UnwritableScriptIsNamedAndLeavesNothingPartial)
 {
+    struct Case {
+        const char* arguments;
+        const char* target;
+        const char* setup;
+    };
+    const Case cases[] = {
+        {"amp.net MyParts.lbr", "amp.scr", "mkdir amp.scr &&"},
+        {"-o missing/amp.scr amp.net MyParts.lbr", "missing/amp.scr", ""},
+        {"-o plain/amp.scr amp.net MyParts.lbr", "plain/amp.scr", "echo x >plain &&"},
+        {"-o scripts amp.net MyParts.lbr", "scripts", "mkdir scripts &&"},
+        // Past the size limit a write fails: the old script must survive a half-done write.
+        {"amp.net MyParts.lbr", "amp.scr", "echo old >amp.scr && trap '' XFSZ && ulimit -f 4 &&"},
+    };
+    std::string netlist;
+    for (int k = 1; k <= 300; ++k)
+        netlist += "[\r\nR" + std::to_string(k) + "\r\nR0805\r\n10k\r\n";
+    int number = 0;
+    for (const auto& c : cases) {
+        folder = work.write("case" + std::to_string(++number) + "/amp.net", netlist).parent_path();
+        auto result = run(c.arguments, c.setup);
+        EXPECT_EQ(result.status, 1) << c.arguments;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind(std::string("malvor-convert: cannot write script '") + c.target + "': ", 0), 0u)
+            << result.err;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << c.arguments;
+        if (std::filesystem::is_regular_file(folder / "amp.scr"))
+            EXPECT_EQ(read_bytes(folder / "amp.scr"), "old\n");
+    }
+    folder = work.path();
     work.write("amp.net", amp_net);
-    std::filesystem::create_directory(work / "amp.scr");
-    auto result = run("amp.net MyParts.lbr");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err.rfind("malvor-convert: cannot write script 'amp.scr': ", 0), 0u) << result.err;
-    EXPECT_EQ(work.names(), (std::vector<std::string>{"amp.net", "amp.scr"}));
+    auto full = run("-o - amp.net MyParts.lbr", "", "/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "malvor-convert: cannot write the script to standard output\n");
+}
 
-    auto nowhere = run("-o missing/amp.scr amp.net MyParts.lbr");
-    EXPECT_EQ(nowhere.status, 1);
-    EXPECT_EQ(nowhere.err, "malvor-convert: cannot write script 'missing/amp.scr': No such file or directory\n");
-    EXPECT_EQ(work.names(), (std::vector<std::string>{"amp.net", "amp.scr"}));
+TEST_F(ConvertCommand, FilesThatAreNoNetlistsStillConvert)
+{
+    std::mt19937 random(7);
+    std::string noise(std::string("[\r\nQ\0 1\r\nTO-92\r\nBC547\r\n", 23));
+    while (noise.size() < 65536)
+        noise += static_cast<char>(noise.size() % 97 == 0 ? 0 : random() & 0xff);
+    std::string huge_line(100u << 20, 'x');
+    for (std::size_t i = 0; i < huge_line.size(); i += 10)
+        huge_line.replace(i, 9, "[(;' ,)]\t");
+    const std::pair<std::string, std::string> cases[] = {
+        {noise, std::string("Name 'Q\0 1' ( 0 10000 );", 24)},
+        {std::string(100000, '\r'), ""},
+        {huge_line, ""},
+    };
+    for (const auto& [netlist, expected] : cases) {
+        work.write("odd.net", netlist);
+        auto result = run("odd.net parts.lbr");
+        ASSERT_EQ(result.status, 0) << result.err;
+        auto script = read_bytes(work / "odd.scr");
+        EXPECT_EQ(script.rfind("Use parts;\r\nGrid Mil;\n\r\n", 0), 0u);
+        EXPECT_TRUE(expected.empty() ? script.size() == 24 : script.find(expected) != std::string::npos);
+    }
 }
 
 TEST_F(ConvertCommand, ConvertsTheBundledExample)
