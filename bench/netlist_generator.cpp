@@ -59,4 +59,12 @@ std::string generate_netlist(std::size_t components, unsigned seed)
     return text;
 }
 
+std::string generate_single_net(std::size_t nodes)
+{
+    std::string text = "(\r\nGND\r\n";
+    for (std::size_t j = 1; j <= nodes; ++j)
+        text.append("U").append(std::to_string(j)).append(",1\r\n");
+    return text + ")\r\n";
+}
+
 }  // namespace malvor::bench

@@ -9,4 +9,8 @@ namespace malvor::bench {
 
 std::string generate_netlist(std::size_t components, unsigned seed = 1);
 
+// One net of `nodes` nodes and nothing else: the shape that a dense node matrix would make
+// cost nodes x nodes.
+std::string generate_single_net(std::size_t nodes);
+
 }  // namespace malvor::bench
