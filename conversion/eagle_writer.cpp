@@ -90,7 +90,9 @@ public:
     // Returns the number of characters written.
     std::size_t node(std::string_view line)
     {
-        if (line.size() <= capacity - used_ || (flush(), line.size() <= capacity)) {
+        if (line.size() > capacity - used_)
+            flush();
+        if (line.size() <= capacity) {
             // Common case: copy with commas turned into blanks, unless a word needs quotes.
             char* out = buffer_.get() + used_;
             bool plain_words = true;

@@ -1,6 +1,7 @@
 #include "tango_reader.h"
 
 #include "lines.h"
+#include "script_names.h"
 
 #include <charconv>
 #include <string_view>
@@ -34,14 +35,11 @@ private:
     std::size_t start_ = 0;
 };
 
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // The counter k for which a name reads "Zel<k>" ignoring ASCII case (k written without
 // leading zeros), or 0.
 long long replacement_number(std::string_view name)
 {
-    if (name.size() < 4 || ascii_lower(name[0]) != 'z' || ascii_lower(name[1]) != 'e'
-        || ascii_lower(name[2]) != 'l' || name[3] == '0')
+    if (name.size() < 4 || lower_ascii(name.substr(0, 3)) != "zel" || name[3] == '0')
         return 0;
     long long k = 0;
     auto digits = name.substr(3);
@@ -67,8 +65,10 @@ void replace_long_names(NetlistTables& tables, const std::vector<Count>& long_na
 
 }  // namespace
 
-NetlistTables read_tango(std::shared_ptr<const std::string> bytes)
+NetlistTables read_tango(std::string text)
 {
+    // The tables keep the bytes: their cells are positions in them.
+    auto bytes = std::make_shared<const std::string>(std::move(text));
     NetlistTables tables(bytes);
     LineSource lines(*bytes);
     std::vector<Count> long_names;
@@ -104,11 +104,6 @@ NetlistTables read_tango(std::shared_ptr<const std::string> bytes)
 
     replace_long_names(tables, long_names, taken);
     return tables;
-}
-
-NetlistTables read_tango(std::string bytes)
-{
-    return read_tango(std::make_shared<const std::string>(std::move(bytes)));
 }
 
 }  // namespace malvor

@@ -13,7 +13,6 @@
 
 #include "netlist_tables.h"
 
-#include <memory>
 #include <string>
 
 namespace malvor {
@@ -21,7 +20,6 @@ namespace malvor {
 // The longest net name kept as it stands.
 inline constexpr std::size_t longest_kept_net_name = 8;
 
-NetlistTables read_tango(std::shared_ptr<const std::string> bytes);
 NetlistTables read_tango(std::string bytes);
 
 }  // namespace malvor
