@@ -59,19 +59,22 @@ int run_check(const std::string& netlist, const std::string& library, std::FILE*
     auto problems = check_netlist(tables, parts.library);
     number_lines(tables.source(), problems);
 
-    std::string report;
+    bool written = true;
+    std::string line;
     for (const auto& problem : problems) {
-        report += netlist;
-        report += ':';
-        report += std::to_string(problem.line);
-        report += ": ";
-        report += problem.message;
-        report += '\n';
+        line = netlist;
+        line += ':';
+        line += std::to_string(problem.line);
+        line += ": ";
+        line += problem.message;
+        line += '\n';
+        written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
     }
-    report += counted(static_cast<long long>(problems.size()), "problem", "problems") + ", "
-              + counted(tables.component_count(), "component", "components") + ", "
-              + counted(tables.net_count(), "net", "nets") + '\n';
-    if (std::fwrite(report.data(), 1, report.size(), out) != report.size() || std::fflush(out) != 0) {
+    auto summary = counted(static_cast<long long>(problems.size()), "problem", "problems") + ", "
+                   + counted(tables.component_count(), "component", "components") + ", "
+                   + counted(tables.net_count(), "net", "nets") + '\n';
+    written = written && std::fwrite(summary.data(), 1, summary.size(), out) == summary.size();
+    if (!written || std::fflush(out) != 0) {
         std::fprintf(err, "malvor-convert: cannot write the report to standard output\n");
         return exit_failure;
     }

@@ -1,39 +1,17 @@
 #include "netlist_check.h"
 
 #include "close_names.h"
+#include "folded_name_table.h"
 #include "node_split.h"
 #include "script_names.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 
 namespace malvor {
 namespace {
-
-char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Names as EAGLE compares them: ignoring ASCII case.
-struct FoldedHash {
-    std::size_t operator()(std::string_view name) const
-    {
-        std::uint64_t hash = 14695981039346656037u;
-        for (char c : name)
-            hash = (hash ^ static_cast<unsigned char>(fold(c))) * 1099511628211u;
-        return static_cast<std::size_t>(hash);
-    }
-};
-
-struct FoldedEqual {
-    bool operator()(std::string_view a, std::string_view b) const
-    {
-        return a.size() == b.size()
-               && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return fold(x) == fold(y); });
-    }
-};
-
-template <typename Value>
-using FoldedMap = std::unordered_map<std::string_view, Value, FoldedHash, FoldedEqual>;
 
 std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
@@ -51,7 +29,10 @@ private:
 class Checker {
 public:
     Checker(const NetlistTables& tables, const EagleLibrary& library)
-        : tables_(tables), library_(library), source_(tables.source())
+        : tables_(tables),
+          library_(library),
+          source_(tables.source()),
+          component_names_(static_cast<std::size_t>(tables.component_count()))
     {
     }
 
@@ -70,12 +51,20 @@ private:
         return static_cast<std::size_t>(cell.data() - source_.data());
     }
 
-    void report(std::size_t position, std::string message)
+    // A problem's message from its pieces, in one allocation: a large netlist may have many.
+    void report(std::size_t position, std::initializer_list<std::string_view> pieces)
     {
+        std::size_t size = 0;
+        for (auto piece : pieces)
+            size += piece.size();
+        std::string message;
+        message.reserve(size);
+        for (auto piece : pieces)
+            message += piece;
         problems_.push_back({position, std::move(message)});
     }
 
-    std::string package_hint(std::string_view package)
+    const std::string& package_hint(std::string_view package)
     {
         auto [cached, added] = hints_.try_emplace(lower_ascii(package));
         if (added) {
@@ -89,61 +78,70 @@ private:
     void check_components()
     {
         const Count count = tables_.component_count();
-        components_.reserve(static_cast<std::size_t>(count));
-        package_of_.assign(static_cast<std::size_t>(count) + 1, EagleLibrary::none);
-        first_pad_.assign(static_cast<std::size_t>(count) + 1, 0);
-        for (Count k = 1; k <= count; ++k) {
-            auto [name, pack, value] = tables_.component(k);
-            auto [earlier, added] = components_.emplace(name, k);
-            if (!added)
-                report(position(name), "component " + quoted(name) + " has the name of component "
-                                           + quoted(tables_.comp_name(earlier->second))
-                                           + " (EAGLE ignores case)");
-            auto package = library_.find_package(pack);
-            if (package == EagleLibrary::none) {
-                report(position(pack), "package " + quoted(pack) + " of component " + quoted(name)
-                                           + " is not in the library" + package_hint(pack));
-                continue;
+        components_.assign(static_cast<std::size_t>(count) + 1, {0, EagleLibrary::none});
+        // A batch of names is hashed and its table slots fetched before they are entered.
+        constexpr Count batch = 16;
+        std::uint64_t hashes[batch];
+        for (Count start = 1; start <= count; start += batch) {
+            const Count end = std::min(count + 1, start + batch);
+            for (Count k = start; k < end; ++k) {
+                hashes[k - start] = FoldedNameTable::hash(tables_.comp_name(k));
+                component_names_.prefetch(hashes[k - start]);
             }
-            package_of_[static_cast<std::size_t>(k)] = package;
-            first_pad_[static_cast<std::size_t>(k)] = pads_;
-            pads_ += library_.pad_count(package);
+            for (Count k = start; k < end; ++k)
+                check_component(k, hashes[k - start]);
         }
+    }
+
+    void check_component(Count k, std::uint64_t hash)
+    {
+        auto [name, pack, value] = tables_.component(k);
+        auto earlier = component_names_.insert(name, hash, static_cast<std::uint32_t>(k));
+        if (earlier != k)
+            report(position(name), {"component '", name, "' has the name of component '",
+                                    tables_.comp_name(earlier), "' (EAGLE ignores case)"});
+        auto package = library_.find_package(pack);
+        if (package == EagleLibrary::none) {
+            report(position(pack), {"package '", pack, "' of component '", name,
+                                    "' is not in the library", package_hint(pack)});
+            return;
+        }
+        components_[static_cast<std::size_t>(k)] = {pads_, package};
+        pads_ += library_.pad_count(package);
     }
 
     void check_nets()
     {
-        NodeSplitter splitter(tables_);
-        FoldedMap<Count> nets;
-        nets.reserve(static_cast<std::size_t>(tables_.net_count()));
+        auto pads = node_pads();
+        FoldedNameTable nets(static_cast<std::size_t>(tables_.net_count()));
         Bits used(pads_);
         Bits in_net(pads_);
         std::vector<std::size_t> net_pads;
         for (Count i = 1; i <= tables_.net_count(); ++i) {
             const auto name = tables_.sig_name(i);
             const auto name_line = tables_.sig_name_start(i);
-            auto [earlier, added] = nets.emplace(name, i);
-            if (!added)
-                report(name_line, "net " + quoted(name) + " has the name of net "
-                                      + quoted(tables_.sig_name(earlier->second))
-                                      + " (EAGLE ignores case)");
+            auto earlier = nets.insert(name, static_cast<std::uint32_t>(i));
+            if (earlier != i)
+                report(name_line, {"net '", name, "' has the name of net '",
+                                   tables_.sig_name(earlier), "' (EAGLE ignores case)"});
             Count written = 0;
             const Count first = tables_.first_node_row(i);
             for (Count row = first; row < first + tables_.node_count(i); ++row) {
-                auto node = tables_.node_line(row);
-                if (node.empty())
+                const auto pad = pads[static_cast<std::size_t>(row)];
+                if (pad == empty_node)
                     continue;  // the script leaves it out
                 ++written;
-                auto pad = node_pad(node, splitter, name);
-                if (pad == EagleLibrary::none)
+                if (pad == no_pad)
                     continue;
                 if (in_net.test(pad)) {
-                    report(position(node), "node " + quoted(node) + ": the pin is twice in net "
-                                               + quoted(name));
+                    auto node = tables_.node_line(row);
+                    report(position(node), {"node '", node, "': the pin is twice in net '", name, "'"});
                 } else {
-                    if (used.test(pad))
-                        report(position(node), "node " + quoted(node)
-                                                   + ": the pin is already in an earlier net");
+                    if (used.test(pad)) {
+                        auto node = tables_.node_line(row);
+                        report(position(node),
+                               {"node '", node, "': the pin is already in an earlier net"});
+                    }
                     used.set(pad);
                     in_net.set(pad);
                     net_pads.push_back(pad);
@@ -153,49 +151,100 @@ private:
                 in_net.reset(pad);
             net_pads.clear();
             if (written < 2)
-                report(name_line, "net " + quoted(name) + " has " + std::to_string(written)
-                                      + (written == 1 ? " node" : " nodes")
-                                      + "; an EAGLE signal needs at least two");
+                report(name_line, {"net '", name, "' has ", std::to_string(written),
+                                   written == 1 ? " node" : " nodes",
+                                   "; an EAGLE signal needs at least two"});
         }
     }
 
-    // The number of the pad a node connects, among all pads of all components; none when
-    // the node has a problem (reported here) or its component's package is unknown.
-    std::size_t node_pad(std::string_view node, NodeSplitter& splitter, std::string_view net)
+    // Pad numbers of nodes are kept in 32 bits: a netlist would need billions of pads to
+    // pass that, and then the pins beyond it go unchecked rather than the check failing.
+    using NodePad = std::uint32_t;
+    static constexpr NodePad no_pad = UINT32_MAX;
+    static constexpr NodePad empty_node = UINT32_MAX - 1;
+
+    // For every node line, the number of the pad it connects among all pads of all
+    // components: none when the node has a problem (reported here) or its component's
+    // package is unknown, empty_node for an empty line. The lookups run a batch at a time,
+    // fetching what the next step needs ahead, as the nodes of a large netlist name
+    // components all over the tables.
+    std::unique_ptr<NodePad[]> node_pads()
     {
-        auto words = splitter.words(node);
+        constexpr std::size_t batch = 16;
+        NodeSplitter splitter(tables_);
+        const auto rows = static_cast<std::size_t>(tables_.node_line_count());
+        // Every row is written below, so the memory is not cleared first.
+        std::unique_ptr<NodePad[]> pads(new NodePad[rows]);
+        struct Pending {
+            std::string_view node;
+            NodeWords words;
+            std::uint64_t hash;
+            std::uint32_t component;
+        } pending[batch];
+        for (std::size_t start = 0; start < rows; start += batch) {
+            const std::size_t count = std::min(batch, rows - start);
+            for (std::size_t b = 0; b < count; ++b) {
+                auto& p = pending[b];
+                p.node = tables_.node_line(static_cast<Count>(start + b));
+                p.words = splitter.words(p.node);
+                p.hash = FoldedNameTable::hash(p.words.component);
+                component_names_.prefetch(p.hash);
+            }
+            for (std::size_t b = 0; b < count; ++b)
+                component_names_.prefetch_name(pending[b].hash);
+            for (std::size_t b = 0; b < count; ++b) {
+                auto& p = pending[b];
+                p.component = component_names_.find(p.words.component, p.hash);
+                if (p.component != FoldedNameTable::none)
+                    __builtin_prefetch(&components_[p.component]);
+            }
+            for (std::size_t b = 0; b < count; ++b) {
+                auto& p = pending[b];
+                if (p.node.empty()) {
+                    pads[start + b] = empty_node;
+                    continue;
+                }
+                auto pad = node_pad(p.node, p.words, p.component);
+                pads[start + b] = pad < empty_node ? static_cast<NodePad>(pad) : no_pad;
+            }
+        }
+        return pads;
+    }
+
+    std::size_t node_pad(std::string_view node, const NodeWords& words, std::uint32_t k)
+    {
         if (words.pin.empty() || words.more) {
-            report(position(node), "node " + quoted(node) + " in net " + quoted(net)
-                                       + " is not one component and one pin");
+            report(position(node), {"node '", node, "' is not one component and one pin"});
             return EagleLibrary::none;
         }
-        auto component = components_.find(words.component);
-        if (component == components_.end()) {
-            report(position(node), "node " + quoted(node) + " names component "
-                                       + quoted(words.component) + ", which the netlist does not have");
+        if (k == FoldedNameTable::none) {
+            report(position(node), {"node '", node, "' names component '", words.component,
+                                    "', which the netlist does not have"});
             return EagleLibrary::none;
         }
-        auto k = static_cast<std::size_t>(component->second);
-        auto package = package_of_[k];
+        auto [first_pad, package] = components_[k];
         if (package == EagleLibrary::none)
             return EagleLibrary::none;
         auto pad = library_.find_pad(package, words.pin);
         if (pad == EagleLibrary::none) {
-            report(position(node), "node " + quoted(node) + ": package "
-                                       + quoted(library_.package_names()[package]) + " of component "
-                                       + quoted(words.component) + " has no pad " + quoted(words.pin));
+            report(position(node), {"node '", node, "': package '", library_.package_names()[package],
+                                    "' of component '", words.component, "' has no pad '", words.pin,
+                                    "'"});
             return EagleLibrary::none;
         }
-        return first_pad_[k] + pad;
+        return first_pad + pad;
     }
 
     const NetlistTables& tables_;
     const EagleLibrary& library_;
     std::string_view source_;
     std::vector<Problem> problems_;
-    FoldedMap<Count> components_;
-    std::vector<std::size_t> package_of_;  // per component
-    std::vector<std::size_t> first_pad_;   // per component: its first pad's number
+    struct ComponentPads {
+        std::size_t first_pad;  // the number of its package's first pad among all pads
+        std::size_t package;
+    };
+    FoldedNameTable component_names_;
+    std::vector<ComponentPads> components_;
     std::size_t pads_ = 0;
     std::unordered_map<std::string, std::string> hints_;  // per lower-case unknown package
 };

@@ -106,7 +106,7 @@ TEST_F(Check, EachProblemOnItsLine)
         {"unknown pad", parts + "(\r\nGND\r\nR1-1\r\nJ-USB-D\r\n)\r\n",
          "NET:28: node 'J-USB-D': package 'USB-B$1' of component 'J-USB' has no pad 'D'\n"},
         {"no pin", parts + "(\r\nGND\r\nR1-1\r\nQ1\r\nQ1-B\r\n)\r\n",
-         "NET:28: node 'Q1' in net 'GND' is not one component and one pin\n"},
+         "NET:28: node 'Q1' is not one component and one pin\n"},
         {"pin in an earlier net", parts + gnd + "(\r\nVCC\r\nQ1-C\r\nr1,1\r\n)\r\n",
          "NET:33: node 'r1,1': the pin is already in an earlier net\n"},
         {"pin twice in one net", parts + "(\r\nGND\r\nR1-1\r\nQ1-B\r\nR1,1\r\n)\r\n",
