@@ -23,7 +23,7 @@ std::string generate_library(std::size_t packages)
                                                            : "PKG-" + std::to_string(p) + "$X";
         std::size_t pads = p < std::size(netlist_packages) ? 14 : 2 + random() % 40;
         text += "<package name=\"" + name + "\">\n<description>Package " + name + "</description>\n";
-        for (int w = 0; w < 24; ++w)
+        for (int w = 0; w < 52; ++w)
             text += "<wire x1=\"-" + std::to_string(w) + ".27\" y1=\"0.635\" x2=\"" + std::to_string(w)
                     + ".27\" y2=\"-0.635\" width=\"0.1524\" layer=\"21\"/>\n";
         for (std::size_t pad = 1; pad <= pads; ++pad) {
