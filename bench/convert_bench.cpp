@@ -36,6 +36,7 @@ struct Measure {
 Measure run_converter(std::vector<std::string> arguments, const std::string& out = "/dev/null",
                       std::vector<int> accepted = {0})
 {
+    std::fflush(stdout);  // the child would write the buffered rows again
     auto start = std::chrono::steady_clock::now();
     pid_t child = fork();
     if (child == 0) {

@@ -37,7 +37,8 @@ std::string counted(long long count, const char* one, const char* more)
 
 }  // namespace
 
-int run_check(const std::string& netlist, const std::string& library, std::FILE* out, std::FILE* err)
+int run_check(const std::string& netlist, const std::string& library, std::FILE* out,
+              std::FILE* err)
 {
     auto netlist_bytes = read_input("netlist", netlist, err);
     if (!netlist_bytes)
@@ -70,9 +71,9 @@ int run_check(const std::string& netlist, const std::string& library, std::FILE*
         line += '\n';
         written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
     }
-    auto summary = counted(static_cast<long long>(problems.size()), "problem", "problems") + ", "
-                   + counted(tables.component_count(), "component", "components") + ", "
-                   + counted(tables.net_count(), "net", "nets") + '\n';
+    auto summary = counted(static_cast<long long>(problems.size()), "problem", "problems") + ", " +
+                   counted(tables.component_count(), "component", "components") + ", " +
+                   counted(tables.net_count(), "net", "nets") + '\n';
     written = written && std::fwrite(summary.data(), 1, summary.size(), out) == summary.size();
     if (!written || std::fflush(out) != 0) {
         std::fprintf(err, "malvor-convert: cannot write the report to standard output\n");

@@ -10,6 +10,7 @@ namespace malvor {
 // Exit status when the check found problems (0 without, 1 when a file cannot be used).
 inline constexpr int exit_problems = 3;
 
-int run_check(const std::string& netlist, const std::string& library, std::FILE* out, std::FILE* err);
+int run_check(const std::string& netlist, const std::string& library, std::FILE* out,
+              std::FILE* err);
 
 }  // namespace malvor

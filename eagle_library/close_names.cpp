@@ -27,7 +27,8 @@ std::size_t edit_distance(std::string_view a, std::string_view b)
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
             std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            row[j] =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
             diagonal = above;
         }
     }
@@ -59,7 +60,8 @@ std::vector<std::string> close_names(std::string_view wanted, const std::vector<
         found.emplace_back(distance, &name);
     }
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return std::tie(std::get<0>(a), *std::get<1>(a)) < std::tie(std::get<0>(b), *std::get<1>(b));
+        return std::tie(std::get<0>(a), *std::get<1>(a)) <
+               std::tie(std::get<0>(b), *std::get<1>(b));
     });
     std::vector<std::string> closest;
     for (std::size_t i = 0; i < found.size() && i < at_most; ++i)

@@ -52,8 +52,8 @@ LibraryResult read_eagle_library(std::string_view bytes)
     auto parsed = document.load_buffer(bytes.data(), bytes.size());
     if (!parsed) {
         result.error = LibraryError::not_xml;
-        result.detail = std::string(parsed.description()) + " at byte "
-                        + std::to_string(parsed.offset);
+        result.detail =
+            std::string(parsed.description()) + " at byte " + std::to_string(parsed.offset);
         return result;
     }
     auto library = document.child("eagle").child("drawing").child("library");

@@ -34,8 +34,8 @@ public:
     void add_package(std::string_view name, std::vector<std::string> pads);
 
 private:
-    std::vector<std::string> names_;                // as the file writes them
-    std::vector<std::vector<std::string>> pads_;    // lower case, sorted, each once
+    std::vector<std::string> names_;              // as the file writes them
+    std::vector<std::vector<std::string>> pads_;  // lower case, sorted, each once
     std::unordered_map<std::string, std::size_t> by_lower_name_;
 };
 

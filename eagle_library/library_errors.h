@@ -21,4 +21,5 @@ inline std::error_code make_error_code(LibraryError error)
 }  // namespace malvor
 
 template <>
-struct std::is_error_code_enum<malvor::LibraryError> : std::true_type {};
+struct std::is_error_code_enum<malvor::LibraryError> : std::true_type {
+};

@@ -13,7 +13,10 @@
 namespace malvor {
 namespace {
 
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string quoted(std::string_view text)
+{
+    return "'" + std::string(text) + "'";
+}
 
 class Bits {
 public:
@@ -29,10 +32,8 @@ private:
 class Checker {
 public:
     Checker(const NetlistTables& tables, const EagleLibrary& library)
-        : tables_(tables),
-          library_(library),
-          source_(tables.source()),
-          component_names_(static_cast<std::size_t>(tables.component_count()))
+            : tables_(tables), library_(library), source_(tables.source()),
+              component_names_(static_cast<std::size_t>(tables.component_count()))
     {
     }
 
@@ -40,8 +41,9 @@ public:
     {
         check_components();
         check_nets();
-        std::stable_sort(problems_.begin(), problems_.end(),
-                         [](const Problem& a, const Problem& b) { return a.position < b.position; });
+        std::stable_sort(
+            problems_.begin(), problems_.end(),
+            [](const Problem& a, const Problem& b) { return a.position < b.position; });
         return std::move(problems_);
     }
 
@@ -135,7 +137,8 @@ private:
                     continue;
                 if (in_net.test(pad)) {
                     auto node = tables_.node_line(row);
-                    report(position(node), {"node '", node, "': the pin is twice in net '", name, "'"});
+                    report(position(node),
+                           {"node '", node, "': the pin is twice in net '", name, "'"});
                 } else {
                     if (used.test(pad)) {
                         auto node = tables_.node_line(row);
@@ -151,9 +154,9 @@ private:
                 in_net.reset(pad);
             net_pads.clear();
             if (written < 2)
-                report(name_line, {"net '", name, "' has ", std::to_string(written),
-                                   written == 1 ? " node" : " nodes",
-                                   "; an EAGLE signal needs at least two"});
+                report(name_line,
+                       {"net '", name, "' has ", std::to_string(written),
+                        written == 1 ? " node" : " nodes", "; an EAGLE signal needs at least two"});
         }
     }
 
@@ -227,9 +230,9 @@ private:
             return EagleLibrary::none;
         auto pad = library_.find_pad(package, words.pin);
         if (pad == EagleLibrary::none) {
-            report(position(node), {"node '", node, "': package '", library_.package_names()[package],
-                                    "' of component '", words.component, "' has no pad '", words.pin,
-                                    "'"});
+            report(position(node),
+                   {"node '", node, "': package '", library_.package_names()[package],
+                    "' of component '", words.component, "' has no pad '", words.pin, "'"});
             return EagleLibrary::none;
         }
         return first_pad + pad;
