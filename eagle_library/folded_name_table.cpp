@@ -30,18 +30,20 @@ FoldedNameTable::FoldedNameTable(std::size_t expected)
 void FoldedNameTable::allocate(std::size_t size)
 {
     const std::size_t bytes = size * sizeof(Slot);
+    void* memory = nullptr;
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
     // Large tables on huge pages where the system offers them: lookups land all over the
     // table, and a page-table walk for each would cost more than the lookup.
-    void* memory =
-        bytes >= huge_page
-            ? std::aligned_alloc(huge_page, (bytes + huge_page - 1) / huge_page * huge_page)
-            : std::malloc(bytes);
+    if (bytes >= huge_page) {
+        memory = std::aligned_alloc(huge_page, (bytes + huge_page - 1) / huge_page * huge_page);
+        if (memory != nullptr)
+            madvise(memory, bytes, MADV_HUGEPAGE);
+    }
+#endif
+    if (memory == nullptr)
+        memory = std::malloc(bytes);
     if (memory == nullptr)
         throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (bytes >= huge_page)
-        madvise(memory, bytes, MADV_HUGEPAGE);
-#endif
     slots_.reset(static_cast<Slot*>(memory));
     for (std::size_t i = 0; i < size; ++i)
         slots_[i] = {0, 0, none};
