@@ -263,12 +263,18 @@ void number_lines(std::string_view text, std::vector<Problem>& problems)
 {
     std::size_t line = 1;
     std::size_t pos = 0;
+    char before = '\0';
     for (auto& problem : problems) {
-        for (; pos < problem.position && pos < text.size(); ++pos) {
-            // CR, LF and CR LF each end one line.
-            if (text[pos] == '\r' || (text[pos] == '\n' && (pos == 0 || text[pos - 1] != '\r')))
-                ++line;
+        // CR, LF and CR LF each end one line: count every CR and every LF not after a CR.
+        const std::size_t end = std::min(problem.position, text.size());
+        std::size_t ends = 0;
+        for (; pos < end; ++pos) {
+            const char c = text[pos];
+            ends += static_cast<std::size_t>(c == '\r')
+                    + static_cast<std::size_t>(c == '\n' && before != '\r');
+            before = c;
         }
+        line += ends;
         problem.line = line;
     }
 }
