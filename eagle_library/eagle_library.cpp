@@ -16,22 +16,33 @@ constexpr char binary_library_start = 0x10;
 
 std::size_t EagleLibrary::find_package(std::string_view name) const
 {
-    auto found = by_lower_name_.find(lower_ascii(name));
-    return found == by_lower_name_.end() ? none : found->second;
+    auto found = numbers_.find(name);
+    return found == FoldedNameTable::none ? none : found;
 }
 
 std::size_t EagleLibrary::find_pad(std::size_t package, std::string_view pad) const
 {
+    // The pads are stored in lower case; the name is folded as it is compared.
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
+    auto before = [&](const std::string& stored, std::string_view name) {
+        return std::lexicographical_compare(
+            stored.begin(), stored.end(), name.begin(), name.end(), [&](char a, char b) {
+                return static_cast<unsigned char>(fold(a)) < static_cast<unsigned char>(fold(b));
+            });
+    };
     const auto& pads = pads_[package];
-    const std::string lower = lower_ascii(pad);
-    auto found = std::lower_bound(pads.begin(), pads.end(), lower);
-    return found != pads.end() && *found == lower ? static_cast<std::size_t>(found - pads.begin())
-                                                  : none;
+    auto found = std::lower_bound(pads.begin(), pads.end(), pad, before);
+    if (found == pads.end() || found->size() != pad.size())
+        return none;
+    for (std::size_t i = 0; i < pad.size(); ++i)
+        if ((*found)[i] != fold(pad[i]))
+            return none;
+    return static_cast<std::size_t>(found - pads.begin());
 }
 
 void EagleLibrary::add_package(std::string_view name, std::vector<std::string> pads)
 {
-    if (!by_lower_name_.emplace(lower_ascii(name), names_.size()).second)
+    if (numbers_.insert(name, static_cast<std::uint32_t>(names_.size())) != names_.size())
         return;
     for (auto& pad : pads)
         pad = lower_ascii(pad);

@@ -7,13 +7,13 @@
 // symbols, and elements and attributes of newer EAGLE versions. EAGLE compares package and
 // pad names ignoring ASCII case, and so does the library.
 
+#include "folded_name_table.h"
 #include "library_errors.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <unordered_map>
 #include <vector>
 
 namespace malvor {
@@ -36,7 +36,7 @@ public:
 private:
     std::vector<std::string> names_;              // as the file writes them
     std::vector<std::vector<std::string>> pads_;  // lower case, sorted, each once
-    std::unordered_map<std::string, std::size_t> by_lower_name_;
+    FoldedNameTable numbers_{16};  // of the packages, by name
 };
 
 struct LibraryResult {
