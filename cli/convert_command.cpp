@@ -1,5 +1,6 @@
 #include "convert_command.h"
 
+#include "check_command.h"
 #include "eagle_writer.h"
 #include "file_io.h"
 #include "script_names.h"
@@ -18,13 +19,14 @@ constexpr const char* usage_text =
     "  malvor-convert NETLIST LIBRARY            write the script beside the netlist, print its path\n"
     "  malvor-convert -o OUTPUT NETLIST LIBRARY  write the script to OUTPUT (\"-\": standard output)\n"
     "  malvor-convert --list NETLIST             print the component entries, then the node entries\n"
+    "  malvor-convert --check NETLIST LIBRARY    report what would fail in EAGLE with that library\n"
     "  malvor-convert --help | --version\n"
     "\n"
     "Converts a Tango netlist into an EAGLE script. LIBRARY is the EAGLE library's file name\n"
     "or path; the file need not exist, only its name goes into the script.\n";
 
 struct Request {
-    enum Kind { convert, list, help, version } kind = convert;
+    enum Kind { convert, list, check, help, version } kind = convert;
     std::optional<std::string> output;
     std::vector<std::string> files;
 };
@@ -45,6 +47,8 @@ std::optional<Request> parse(const std::vector<std::string>& arguments)
             request.output = arguments[++i];
         } else if (argument == "--list") {
             request.kind = Request::list;
+        } else if (argument == "--check") {
+            request.kind = Request::check;
         } else if (argument == "--help" || argument == "-h") {
             request.kind = Request::help;
         } else if (argument == "--version") {
@@ -61,6 +65,10 @@ std::optional<Request> parse(const std::vector<std::string>& arguments)
         break;
     case Request::list:
         if (request.output || request.files.size() != 1)
+            return std::nullopt;
+        break;
+    case Request::check:
+        if (request.output || request.files.size() != 2)
             return std::nullopt;
         break;
     case Request::convert:
@@ -151,6 +159,8 @@ int run_convert_command(const std::vector<std::string>& arguments, std::FILE* ou
         auto tables = read_netlist(request->files[0], err);
         return tables ? list_entries(*tables, out) : exit_failure;
     }
+    case Request::check:
+        return run_check(request->files[0], request->files[1], out, err);
     case Request::convert:
         return convert(*request, out, err);
     }

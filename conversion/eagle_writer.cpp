@@ -1,5 +1,7 @@
 #include "eagle_writer.h"
 
+#include "node_split.h"
+
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -8,26 +10,30 @@
 namespace malvor {
 namespace {
 
-// What a byte means to the writer: part of a word, a blank that separates words in a node
-// (a comma is written as one), or a character that makes its word need apostrophes.
-enum ByteKind : unsigned char { plain, separator, needs_quotes };
+// What a byte means to the writer, as flags: a blank or a comma separates the words of a
+// node (a comma is written as a blank), a hyphen may, and some characters make their word
+// need apostrophes.
+enum ByteKind : unsigned char { plain = 0, blank = 1, comma = 2, hyphen = 4, needs_quotes = 8 };
 
 constexpr auto byte_kinds = [] {
-    std::array<ByteKind, 256> kinds{};
-    kinds[static_cast<unsigned char>(' ')] = separator;
-    kinds[static_cast<unsigned char>(',')] = separator;
+    std::array<unsigned char, 256> kinds{};
+    kinds[static_cast<unsigned char>(' ')] = blank;
+    kinds[static_cast<unsigned char>(',')] = comma;
+    kinds[static_cast<unsigned char>('-')] = hyphen;
     kinds[static_cast<unsigned char>('\t')] = needs_quotes;
     kinds[static_cast<unsigned char>(';')] = needs_quotes;
     kinds[static_cast<unsigned char>('\'')] = needs_quotes;
     return kinds;
 }();
 
-ByteKind kind_of(char c) { return byte_kinds[static_cast<unsigned char>(c)]; }
+unsigned kind_of(char c) { return byte_kinds[static_cast<unsigned char>(c)]; }
+
+bool is_separator(char c) { return (kind_of(c) & (blank | comma)) != 0; }
 
 bool word_needs_quotes(std::string_view word)
 {
     for (char c : word)
-        if (c == ' ' || kind_of(c) == needs_quotes)
+        if ((kind_of(c) & (blank | needs_quotes)) != 0)
             return true;
     return false;
 }
@@ -86,37 +92,57 @@ public:
         return written;
     }
 
-    // A node line with its commas as blanks; each blank-separated word of it is one word.
-    // Returns the number of characters written.
-    std::size_t node(std::string_view line)
+    // A node line with its commas, or the hyphen that splits it, as blanks; each
+    // blank-separated word of it is one word. Returns the number of characters written.
+    std::size_t node(std::string_view line, NodeSplitter& splitter)
     {
         if (line.size() > capacity - used_)
             flush();
-        if (line.size() <= capacity) {
-            // Common case: copy with commas turned into blanks, unless a word needs quotes.
-            char* out = buffer_.get() + used_;
-            bool plain_words = true;
-            for (char c : line) {
-                auto kind = kind_of(c);
-                plain_words = plain_words && kind != needs_quotes;
-                *out++ = kind == separator ? ' ' : c;
-            }
-            if (plain_words) {
-                used_ += line.size();
-                return line.size();
-            }
+        if (line.size() > capacity)
+            return node_words(line, splitter.hyphen(line));
+        // Common case: copy with commas turned into blanks, unless a word needs quotes.
+        char* out = buffer_.get() + used_;
+        unsigned seen = 0;
+        for (char c : line) {
+            auto kind = kind_of(c);
+            seen |= kind;
+            *out++ = kind == comma ? ' ' : c;
         }
+        auto split = std::string_view::npos;
+        if ((seen & (comma | hyphen)) == hyphen)
+            split = splitter.hyphen(line);
+        if ((seen & needs_quotes) != 0)
+            return node_words(line, split);
+        if (split != std::string_view::npos)
+            buffer_[used_ + split] = ' ';
+        used_ += line.size();
+        return line.size();
+    }
+
+    std::size_t node_words(std::string_view line, std::size_t split)
+    {
+        if (split == std::string_view::npos)
+            return words(line);
+        std::size_t written = words(line.substr(0, split));
+        *this << ' ';
+        return written + 1 + words(line.substr(split + 1));
+    }
+
+    // Text whose blanks and commas are written as blanks, with each word between them as a
+    // word. Returns the number of characters written.
+    std::size_t words(std::string_view line)
+    {
         std::size_t written = 0;
         std::size_t pos = 0;
         while (pos < line.size()) {
-            if (kind_of(line[pos]) == separator) {
+            if (is_separator(line[pos])) {
                 *this << ' ';
                 ++written;
                 ++pos;
                 continue;
             }
             std::size_t end = pos;
-            while (end < line.size() && kind_of(line[end]) != separator)
+            while (end < line.size() && !is_separator(line[end]))
                 ++end;
             written += word(line.substr(pos, end - pos));
             pos = end;
@@ -163,6 +189,7 @@ void write_components(const NetlistTables& tables, ScriptBuffer& out)
 
 void write_signals(const NetlistTables& tables, ScriptBuffer& out)
 {
+    NodeSplitter splitter(tables);
     for (Count i = 1; i <= tables.net_count(); ++i) {
         out << "Signal ";
         out.word(tables.sig_name(i));
@@ -175,14 +202,14 @@ void write_signals(const NetlistTables& tables, ScriptBuffer& out)
             auto node = tables.node_line(row);
             if (node.empty())
                 continue;  // an empty node line connects nothing; later nodes still count
-            lun_rig += static_cast<long long>(out.node(node));
+            lun_rig += static_cast<long long>(out.node(node, splitter));
             out << ' ';
             ++lun_rig;
             if (lun_rig > signal_line_limit) {
                 out << "\\\r       ";
                 lun_rig = 0;
             }
-            }
+        }
         out << ";\r\n";
     }
 }

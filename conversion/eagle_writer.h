@@ -5,6 +5,7 @@
 // grid of ten per row with "Add", "Name" and "Value", and declares every net with one
 // "Signal" statement. Lines end in CR LF; "Grid Mil;" and every "Value" statement carry an
 // extra LF before it; a long "Signal" statement breaks with "\", a lone CR and seven blanks.
+// A node is written with its component and pin as two words (see node_split.h).
 // Words from the netlist or the library name that hold a blank, a tab, ";" or "'" are
 // written between apostrophes, so that EAGLE reads them as one word.
 

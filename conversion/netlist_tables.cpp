@@ -49,8 +49,19 @@ std::string_view NetlistTables::sig_name(Count i) const
         return {};
     auto cell = nets_[static_cast<std::size_t>(i - 1)];
     if ((cell & replaced_flag) != 0)
-        return replaced_names_[static_cast<std::size_t>(cell & ~replaced_flag)];
+        return replaced_names_[static_cast<std::size_t>(cell & ~replaced_flag)].second;
     return line(cell);
+}
+
+std::size_t NetlistTables::sig_name_start(Count i) const
+{
+    if (i < 1 || i > s)
+        return source_->size();
+    auto cell = nets_[static_cast<std::size_t>(i - 1)];
+    if ((cell & replaced_flag) != 0)
+        return static_cast<std::size_t>(
+            replaced_names_[static_cast<std::size_t>(cell & ~replaced_flag)].first);
+    return static_cast<std::size_t>(cell);
 }
 
 Count NetlistTables::node_count(Count i) const
@@ -143,8 +154,9 @@ void NetlistTables::add_node(std::size_t start)
 
 void NetlistTables::replace_sig_name(Count i, std::string name)
 {
+    auto start = nets_[static_cast<std::size_t>(i - 1)];
     nets_.set(static_cast<std::size_t>(i - 1), replaced_flag | replaced_names_.size());
-    replaced_names_.push_back(std::move(name));
+    replaced_names_.emplace_back(start, std::move(name));
 }
 
 }  // namespace malvor

@@ -42,6 +42,8 @@ public:
     Count net_count() const { return s; }
     // All node lines of all nets, in file order: the rows of the node list.
     Count node_line_count() const { return static_cast<Count>(nodes_.size()); }
+    // The netlist's bytes: every cell read from the file is a view into them.
+    std::string_view source() const { return *source_; }
 
     // Cells; empty text outside the filled range, like a cell never written.
     Component component(Count k) const;
@@ -49,6 +51,8 @@ public:
     std::string_view comp_pack(Count k) const { return component(k).pack; }
     std::string_view comp_value(Count k) const { return component(k).value; }
     std::string_view sig_name(Count i) const;
+    // Where the line of net i's name starts in the source, also for a replaced name.
+    std::size_t sig_name_start(Count i) const;
     std::string_view sig_node(Count i, Count j) const;
     Count node_count(Count i) const;
     // The node-list row of net i's first node, and the node line of any row.
@@ -79,7 +83,7 @@ private:
                              // with replaced_flag set
     OffsetList first_node_;  // index in nodes_ of each net's first node
     OffsetList nodes_;       // start of every node line, net after net
-    std::vector<std::string> replaced_names_;
+    std::vector<std::pair<std::uint64_t, std::string>> replaced_names_;  // name line, name
     static constexpr std::uint64_t replaced_flag = std::uint64_t{1} << 63;
 };
 

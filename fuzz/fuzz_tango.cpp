@@ -2,7 +2,9 @@
 //
 // Beyond "no crash", every input must give tables that match a plain re-reading of the
 // lines, entry lines in their exact format, and a script whose statements, counted outside
-// apostrophes, are the header, three per component and one per net, in that order.
+// apostrophes, are the header, three per component and one per net, in that order. Each
+// "Signal" statement is rebuilt here from the node lines: commas, or else the one hyphen after
+// the longest component name (or the first inner hyphen), become blanks between words.
 
 #include "eagle_writer.h"
 #include "netlist_tables.h"
@@ -177,14 +179,56 @@ std::string script_word(std::string_view word)
     return quoted + "'";
 }
 
+// A node as the script writes it, found the plain way: every candidate hyphen is tried.
+std::string written_node(std::string_view node, const std::set<std::string_view>& names)
+{
+    std::string text(node);
+    if (node.find(',') == std::string_view::npos) {
+        std::size_t split = std::string::npos;
+        std::size_t first = std::string::npos;
+        for (std::size_t p = 1; p + 1 < node.size(); ++p) {
+            if (node[p] != '-')
+                continue;
+            if (first == std::string::npos)
+                first = p;
+            if (names.count(node.substr(0, p)) != 0)
+                split = p;
+        }
+        if (split == std::string::npos)
+            split = first;
+        if (split != std::string::npos)
+            text[split] = ',';
+    }
+    std::string written;
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        std::size_t end = text.find_first_of(" ,", pos);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > pos)
+            written += script_word(std::string_view(text).substr(pos, end - pos));
+        if (end < text.size())
+            written += ' ';
+        pos = end + 1;
+    }
+    return written;
+}
+
+std::string without_breaks(std::string_view statement)
+{
+    std::string joined;
+    for (std::size_t pos = 0;;) {
+        std::size_t brk = statement.find("\\\r       ", pos);
+        joined += statement.substr(pos, brk - pos);
+        if (brk == std::string_view::npos)
+            return joined;
+        pos = brk + 9;
+    }
+}
+
 bool starts_with(std::string_view text, std::string_view prefix)
 {
     return text.substr(0, prefix.size()) == prefix;
-}
-
-bool ends_with(std::string_view text, std::string_view suffix)
-{
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
 // Statement texts of a script: what stands before each ";" outside apostrophes, without the
@@ -267,10 +311,15 @@ void check_script(const malvor::NetlistTables& tables, std::string_view library,
         check(found[s + 2] == value, "Value statement", std::string(found[s + 2]));
         s += 3;
     }
+    std::set<std::string_view> names;
+    for (Count k = 1; k <= components; ++k)
+        names.insert(tables.comp_name(k));
     for (Count i = 1; i <= nets; ++i, ++s) {
-        std::string head = "Signal " + script_word(tables.sig_name(i)) + " ";
-        check(starts_with(found[s], head), "Signal statement", std::string(found[s]));
-        check(ends_with(found[s], " ") || found[s] == head, "Signal ends with a blank");
+        std::string expected = "Signal " + script_word(tables.sig_name(i)) + " ";
+        for (Count j = 1; j <= tables.node_count(i); ++j)
+            if (auto node = tables.sig_node(i, j); !node.empty())
+                expected += written_node(node, names) + " ";
+        check(without_breaks(found[s]) == expected, "Signal statement", std::string(found[s]));
     }
 }
 

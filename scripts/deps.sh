@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-dejavu-core fonts-liberation
+  libpugixml-dev
   binutils-mingw-w64-i686 desktop-file-utils python3
   "$@"
 )

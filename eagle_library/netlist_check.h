@@ -1,0 +1,35 @@
+#pragma once
+// What would go wrong when the script of a netlist runs in EAGLE with a given library: the
+// problems are found in the netlist's tables, each at the position of the line to blame.
+//
+// - a component whose package the library lacks (with the closest package names as a hint);
+// - a node naming a component the netlist does not have, or a pad its package does not have;
+// - a pin already in an earlier net or twice in one net (EAGLE would stop to ask about
+//   merging signals);
+// - a component or net whose name equals an earlier one ignoring case;
+// - a net with fewer than two nodes in the script.
+// Nodes are split into component and pin as the script writes them.
+
+#include "eagle_library.h"
+#include "netlist_tables.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace malvor {
+
+struct Problem {
+    std::size_t position;  // in the netlist's bytes: the start of the line to blame
+    std::string message;
+    std::size_t line = 0;  // 1-based, once numbered
+};
+
+// The problems, sorted by position (problems of one line in the order they were found).
+std::vector<Problem> check_netlist(const NetlistTables& tables, const EagleLibrary& library);
+
+// Gives each problem its line number in one pass over `text`; the problems must be sorted.
+void number_lines(std::string_view text, std::vector<Problem>& problems);
+
+}  // namespace malvor

@@ -1,0 +1,187 @@
+// malvor-convert --check, run in-process on temporary files: the report lines, the summary,
+// the exit status, and the files it cannot use.
+#include "convert_command.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+namespace malvor {
+namespace {
+
+using testing_support::TempFolder;
+
+const std::string fixtures = MALVOR_CHECK_FIXTURES;
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string drain(std::FILE* file)
+{
+    std::rewind(file);
+    std::string text;
+    char chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        text.append(chunk, got);
+    std::fclose(file);
+    return text;
+}
+
+Outcome run(const std::vector<std::string>& arguments)
+{
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    int status = run_convert_command(arguments, out, err);
+    return {status, drain(out), drain(err)};
+}
+
+std::string component(const std::string& name, const std::string& package)
+{
+    return "[\r\n" + name + "\r\n" + package + "\r\nV\r\n\r\n\r\n\r\n]\r\n";
+}
+
+// Components on lines 1-8, 9-16 and 17-24; the package of the k-th is on line 8k - 5.
+const std::string parts = component("R1", "R0805") + component("Q1", "SOT-23")
+                          + component("J-USB", "USB-B$1");
+
+class Check : public testing::Test {
+protected:
+    Outcome check(const std::string& netlist, const std::string& library = fixtures + "/parts.lbr")
+    {
+        auto path = folder.write("board.net", netlist).string();
+        auto result = run({"--check", path, library});
+        // Every report line names the netlist as given.
+        std::string prefix = path + ":";
+        for (std::size_t at = 0; (at = result.out.find(prefix, at)) != std::string::npos; ++at)
+            result.out.replace(at, prefix.size(), "NET:");
+        return result;
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(Check, CleanNetlistsInEachStyle)
+{
+    const std::string orcad = "Board\r\n\r\n" + parts
+                              + "(\r\nGND\r\nR1,2\r\nJ-USB,gnd@1\r\nQ1,E\r\n)\r\n"
+                                "(\r\nDM\r\nr1,1\r\nJ-USB,D-\r\n)\r\n";
+    const std::string protel = parts + "(\r\nGND\r\nR1-2\r\nJ-USB-GND@1\r\nQ1-E\r\n)\r\n"
+                                       "(\r\nDM\r\nR1-1\r\nJ-USB-D-\r\n)\r\n";
+    const std::string geda = "[\nR1\nR0805\nresistor\n10k\n\n]\n[\nJ-USB\nUSB-B$1\nconn\n\n\n]\n"
+                             "(\nDM\nR1-1\nJ-USB-D-\n)\n(\nPAIR\nJ-USB-5-2\nR1-2\n)\n";
+    for (const auto* netlist : {&orcad, &protel}) {
+        auto result = check(*netlist);
+        EXPECT_EQ(result.status, 0) << result.out << result.err;
+        EXPECT_EQ(result.out, "0 problems, 3 components, 2 nets\n");
+        EXPECT_EQ(result.err, "");
+    }
+    auto result = check(geda);
+    EXPECT_EQ(result.status, 0) << result.out;
+    EXPECT_EQ(result.out, "0 problems, 2 components, 2 nets\n");
+}
+
+TEST_F(Check, EachProblemOnItsLine)
+{
+    struct Case {
+        const char* what;
+        std::string netlist;
+        std::string report;
+    };
+    const std::string gnd = "(\r\nGND\r\nR1-1\r\nQ1-B\r\n)\r\n";  // lines 25-29 after parts
+    const Case cases[] = {
+        {"unknown package with hints", component("R1", "R0806") + component("Q1", "sot23"),
+         "NET:3: package 'R0806' of component 'R1' is not in the library; closest: 'R0805', "
+         "'C0805'\nNET:11: package 'sot23' of component 'Q1' is not in the library; closest: "
+         "'SOT-23'\n"},
+        {"unknown package without hint", component("U1", "QFN-48"),
+         "NET:3: package 'QFN-48' of component 'U1' is not in the library\n"},
+        {"unknown component", parts + "(\r\nGND\r\nR1-1\r\nR9-2\r\n)\r\n",
+         "NET:28: node 'R9-2' names component 'R9', which the netlist does not have\n"},
+        {"unknown pad", parts + "(\r\nGND\r\nR1-1\r\nJ-USB-D\r\n)\r\n",
+         "NET:28: node 'J-USB-D': package 'USB-B$1' of component 'J-USB' has no pad 'D'\n"},
+        {"no pin", parts + "(\r\nGND\r\nR1-1\r\nQ1\r\nQ1-B\r\n)\r\n",
+         "NET:28: node 'Q1' is not one component and one pin\n"},
+        {"pin in an earlier net", parts + gnd + "(\r\nVCC\r\nQ1-C\r\nr1,1\r\n)\r\n",
+         "NET:33: node 'r1,1': the pin is already in an earlier net\n"},
+        {"pin twice in one net", parts + "(\r\nGND\r\nR1-1\r\nQ1-B\r\nR1,1\r\n)\r\n",
+         "NET:29: node 'R1,1': the pin is twice in net 'GND'\n"},
+        {"same component name", parts + component("q1", "R0805"),
+         "NET:26: component 'q1' has the name of component 'Q1' (EAGLE ignores case)\n"},
+        {"same net name", parts + gnd + "(\r\ngnd\r\nR1-2\r\nQ1-C\r\n)\r\n",
+         "NET:31: net 'gnd' has the name of net 'GND' (EAGLE ignores case)\n"},
+        {"net of one written node", parts + "(\r\nN1\r\n\r\nR1-1\r\n)\r\n",
+         "NET:26: net 'N1' has 1 node; an EAGLE signal needs at least two\n"},
+        {"long-named net without nodes", parts + "(\r\nA_LONG_NET_NAME\r\n)\r\n",
+         "NET:26: net 'Zel1' has 0 nodes; an EAGLE signal needs at least two\n"},
+    };
+    for (const auto& c : cases) {
+        auto result = check(c.netlist);
+        EXPECT_EQ(result.status, 3) << c.what;
+        EXPECT_EQ(result.out.substr(0, result.out.rfind('\n', result.out.size() - 2) + 1), c.report)
+            << c.what;
+    }
+}
+
+TEST_F(Check, LinesCountEveryLineEndSortedWithASummary)
+{
+    // CR, LF and CR LF each end one line; the problems come in line order, not finding order.
+    auto result = check("\r\r\n\n[\rR1\nR0806\r\nV\r]\n(\nN\nR1-1\n)\n[\nR2\nR0805\nV\n]\n"
+                        "(\nM\nR2-1\nR2-2\nR2-1\n)\n");
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.out,
+              "NET:6: package 'R0806' of component 'R1' is not in the library; closest: 'R0805', "
+              "'C0805'\n"
+              "NET:10: net 'N' has 1 node; an EAGLE signal needs at least two\n"
+              "NET:22: node 'R2-1': the pin is twice in net 'M'\n"
+              "3 problems, 2 components, 2 nets\n");
+}
+
+TEST_F(Check, FilesItCannotUse)
+{
+    const std::string missing = std::error_code(ENOENT, std::generic_category()).message();
+    auto netlist = folder.write("ok.net", parts).string();
+    auto binary = folder.write("old.lbr", std::string("\x10\x00\x03\x00", 4)).string();
+    auto text = folder.write("text.lbr", parts).string();
+    auto gone = (folder / "gone.lbr").string();
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"--check", netlist, binary}, 1,
+         "malvor-convert: library '" + binary + "' is a binary library of EAGLE 5 or older; "
+         "opening and saving it in EAGLE 6 or later converts it to the XML form that can be "
+         "checked\n"},
+        {{"--check", netlist, text}, 1,
+         "malvor-convert: library '" + text + "' is not an XML file, so no EAGLE library: "
+         "No document element found at byte "},  // the parser's offset follows
+        {{"--check", netlist, gone}, 1,
+         "malvor-convert: cannot read library '" + gone + "': " + missing + "\n"},
+        {{"--check", gone, netlist}, 1,
+         "malvor-convert: cannot read netlist '" + gone + "': " + missing + "\n"},
+        {{"--check", netlist}, 2, ""},
+        {{"--check", netlist, text, text}, 2, ""},
+        {{"--check", "-o", "x.scr", netlist, text}, 2, ""},
+    };
+    for (const auto& c : cases) {
+        auto result = run(c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.arguments.back();
+        EXPECT_EQ(result.out, "");
+        if (c.status == 2)
+            EXPECT_NE(result.err.find("--check NETLIST LIBRARY"), std::string::npos);
+        else
+            EXPECT_EQ(result.err.substr(0, c.err.size()), c.err);
+    }
+    // The check writes nothing beside the netlist.
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"ok.net", "old.lbr", "text.lbr"}));
+}
+
+}  // namespace
+}  // namespace malvor

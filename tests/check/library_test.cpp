@@ -1,0 +1,101 @@
+// Reading EAGLE libraries: packages and pads from the XML form, the files that are no such
+// library, and the hints for a package the library lacks.
+#include "close_names.h"
+#include "eagle_library.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace malvor {
+namespace {
+
+TEST(EagleLibraryReader, PackagesWithPadAndSmdNamesIgnoringCase)
+{
+    auto result = read_eagle_library(
+        testing_support::read_bytes(MALVOR_CHECK_FIXTURES "/parts.lbr"));
+    ASSERT_FALSE(result.error) << result.error.message();
+    const auto& library = result.library;
+    EXPECT_EQ(library.package_names(),
+              (std::vector<std::string>{"R0805", "C0805", "SOT-23", "USB-B$1", "JACK \"2'\" & co"}));
+    struct Case {
+        const char* package;
+        const char* pad;
+        bool found;
+    };
+    const Case cases[] = {
+        {"r0805", "1", true},    {"R0805", "2", true},        {"R0805", "3", false},
+        {"sot-23", "e", true},   {"SOT-23", "A", false},      {"usb-b$1", "d-", true},
+        {"USB-B$1", "GND@1", true}, {"USB-B$1", "5-2", true}, {"USB-B$1", "5", false},
+        {"jack \"2'\" & CO", "b'", true}, {"JACK \"2'\" & co", "-", true},
+        {"JACK \"2'\" & co", "+", true},
+    };
+    for (const auto& c : cases) {
+        auto package = library.find_package(c.package);
+        ASSERT_NE(package, EagleLibrary::none) << c.package;
+        EXPECT_EQ(library.find_pad(package, c.pad) != EagleLibrary::none, c.found)
+            << c.package << " " << c.pad;
+    }
+    EXPECT_EQ(library.pad_count(library.find_package("SOT-23")), 3u);
+    // Devices, 3D packages and unknown elements add no package.
+    EXPECT_EQ(library.find_package("NO-SUCH-PACKAGE"), EagleLibrary::none);
+}
+
+TEST(EagleLibraryReader, FilesThatAreNoXmlLibrary)
+{
+    const std::pair<std::string, LibraryError> cases[] = {
+        {std::string("\x10\x00\x01\x02", 4), LibraryError::binary_library},
+        {std::string("\x10\x80\x01\x02", 4), LibraryError::binary_library},
+        {"R1 R0805 10k\r\n", LibraryError::not_xml},
+        {"", LibraryError::not_xml},
+        {"<eagle><drawing><library>", LibraryError::not_xml},
+        {"<?xml version=\"1.0\"?><eagle><drawing><board/></drawing></eagle>",
+         LibraryError::not_eagle_library},
+        {"<library><packages/></library>", LibraryError::not_eagle_library},
+    };
+    for (const auto& [bytes, error] : cases)
+        EXPECT_EQ(read_eagle_library(bytes).error, make_error_code(error)) << bytes;
+    EXPECT_EQ(read_eagle_library("plain text").detail, "No document element found at byte 10");
+
+    auto empty = read_eagle_library("<eagle><drawing><library/></drawing></eagle>");
+    EXPECT_FALSE(empty.error);
+    EXPECT_EQ(empty.library.package_count(), 0u);
+}
+
+TEST(EagleLibraryReader, ALaterPackageOfTheSameNameAddsNothing)
+{
+    auto result = read_eagle_library(
+        "<eagle><drawing><library><packages>"
+        "<package name=\"P\"><pad name=\"1\"/></package>"
+        "<package name=\"p\"><pad name=\"2\"/></package>"
+        "<package name=\"Q\"><pad name=\"A\"/><smd name=\"a\"/></package>"
+        "</packages></library></drawing></eagle>");
+    ASSERT_EQ(result.library.package_count(), 2u);
+    EXPECT_EQ(result.library.find_pad(result.library.find_package("p"), "2"), EagleLibrary::none);
+    EXPECT_EQ(result.library.pad_count(result.library.find_package("Q")), 1u);
+}
+
+TEST(ClosePackageNames, CaseAndPunctuationFirstThenOneOrTwoCharacters)
+{
+    const std::vector<std::string> names = {"R0805", "R0603", "C0805", "SOT-23", "SOT-223",
+                                            "TO220", "DIP-14", "R", "USB-B$1"};
+    struct Case {
+        const char* wanted;
+        std::vector<std::string> close;
+    };
+    const Case cases[] = {
+        {"sot23", {"SOT-23", "SOT-223"}},
+        {"R0806", {"R0805", "C0805", "R0603"}},
+        {"dip14", {"DIP-14"}},
+        {"TO-220", {"TO220"}},
+        {"usbb1", {"USB-B$1"}},
+        {"C", {}},
+        {"QFN-48", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(close_names(c.wanted, names), c.close) << c.wanted;
+}
+
+}  // namespace
+}  // namespace malvor
