@@ -3,6 +3,7 @@
 #include "native_names.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSet>
 #include <QStorageInfo>
 
@@ -49,7 +50,7 @@ bool is_system_area(const QString& root)
 DriveList::DriveList(QWidget* parent) : QComboBox(parent)
 {
     setRoots(machineRoots());
-    setDrive(QDir::currentPath());
+    setDrive(working_folder());
     // Choosing the same drive again is reported too: it is the way back to the drive's root.
     connect(this, &QComboBox::activated, this, [this] { emit driveChanged(drive()); });
 }
