@@ -1,6 +1,9 @@
 #include "drive_list.h"
 
+#include "native_names.h"
+
 #include <QDir>
+#include <QFile>
 #include <QSet>
 #include <QStorageInfo>
 
@@ -47,11 +50,9 @@ bool is_system_area(const QString& root)
 DriveList::DriveList(QWidget* parent) : QComboBox(parent)
 {
     setRoots(machineRoots());
-    setDrive(QDir::currentPath());
-    connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0)
-            emit driveChanged(drive());
-    });
+    setDrive(working_folder());
+    // Choosing the same drive again is reported too: it is the way back to the drive's root.
+    connect(this, &QComboBox::activated, this, [this] { emit driveChanged(drive()); });
 }
 
 QStringList DriveList::machineRoots()
@@ -82,7 +83,11 @@ QString DriveList::rootOf(const QString& path)
         return absolute.left(2).toUpper() + u'/';
     return QStorageInfo(path).rootPath();
 #else
-    QString root = QStorageInfo(path).rootPath();
+    // The file system is asked about the nearest folder whose name Qt can pass on unchanged.
+    QString plain = absolute_path(path);
+    while (path_from_bytes(QFile::encodeName(plain)) != plain)
+        plain = parent_folder(plain);
+    QString root = QStorageInfo(plain).rootPath();
     return root.isEmpty() ? QStringLiteral("/") : root;
 #endif
 }
@@ -97,7 +102,10 @@ void DriveList::setDrive(const QString& path)
     const QString root = indexOfRoot(path) >= 0 ? path : rootOf(path);
     if (indexOfRoot(root) < 0)
         addRoot(root);
+    const int before = currentIndex();
     setCurrentIndex(indexOfRoot(root));
+    if (currentIndex() != before)
+        emit driveChanged(drive());
 }
 
 void DriveList::setRoots(const QStringList& roots)
@@ -108,14 +116,6 @@ void DriveList::setRoots(const QStringList& roots)
     for (const QString& root : roots)
         addRoot(root);
     setCurrentIndex(std::max(0, indexOfRoot(chosen)));
-}
-
-QStringList DriveList::roots() const
-{
-    QStringList result;
-    for (int i = 0; i < count(); ++i)
-        result << itemData(i).toString();
-    return result;
 }
 
 int DriveList::indexOfRoot(const QString& root) const

@@ -1,6 +1,7 @@
 #pragma once
 // A drop-down list of the machine's drives: drive letters on Windows, the roots of the real
-// file systems elsewhere. It reports every change of the chosen drive.
+// file systems elsewhere. It reports every drive the user chooses, also the one already chosen,
+// and every change made by setDrive.
 
 #include <QComboBox>
 #include <QStringList>
@@ -18,7 +19,6 @@ public:
     void setDrive(const QString& path);
     // Replaces the offered drives; keeps the chosen one when it is among them.
     void setRoots(const QStringList& roots);
-    QStringList roots() const;
 
     // The drives of this machine, in the order the list offers them.
     static QStringList machineRoots();

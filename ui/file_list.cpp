@@ -1,14 +1,19 @@
 #include "file_list.h"
 
-#include <QDir>
+#include "native_names.h"
 
 namespace malvor {
+namespace {
+
+constexpr int name_role = Qt::UserRole;
+
+}  // namespace
 
 FileList::FileList(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
-    setFolder(QDir::currentPath());
+    setFolder(working_folder());
 }
 
 void FileList::setPattern(const QString& pattern)
@@ -19,26 +24,39 @@ void FileList::setPattern(const QString& pattern)
 
 bool FileList::setFolder(const QString& folder)
 {
-    QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
+    if (!is_folder(folder))
         return false;
-    // Name filters match without regard to case unless asked otherwise: Amp.NET is a "*.net".
-    const QStringList names = dir.entryList(QStringList{pattern_}, QDir::Files,
-                                            QDir::Name | QDir::IgnoreCase);
-    const QString absolute = QDir::cleanPath(dir.absolutePath());
+    const QString absolute = absolute_path(folder);
+    // Name patterns match without regard to case: Amp.NET is a "*.net".
+    const FolderListing listing = list_folder(absolute, EntryKind::files, pattern_);
     // Listing the same folder again keeps the user's choice.
-    const QString kept = absolute == folder_ ? fileName() : QString();
+    const QString kept = absolute == folder_ ? selectedName() : QString();
     folder_ = absolute;
     clear();
-    addItems(names);
-    setFileName(kept);
-    return true;
+    for (const QString& name : listing.names) {
+        auto* item = new QListWidgetItem(shown_path(name), this);
+        item->setData(name_role, name);
+        if (name == kept)
+            setCurrentItem(item);
+    }
+    return !listing.error;
+}
+
+QString FileList::selectedName() const
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->data(name_role).toString();
 }
 
 QString FileList::fileName() const
 {
     const QList<QListWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+QByteArray FileList::fileNameBytes() const
+{
+    return path_bytes(selectedName());
 }
 
 void FileList::setFileName(const QString& name)

@@ -1,6 +1,7 @@
 #include "folder_list.h"
 
 #include "drive_list.h"
+#include "native_names.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -38,18 +39,15 @@ private:
 // The folders from the root down to `folder`, each as an absolute path.
 QStringList chain_to(const QString& folder)
 {
-    QStringList chain;
-    QDir dir(folder);
-    chain.prepend(dir.absolutePath());
-    while (dir.cdUp())
-        chain.prepend(dir.absolutePath());
+    QStringList chain{folder};
+    while (parent_folder(chain.first()) != chain.first())
+        chain.prepend(parent_folder(chain.first()));
     return chain;
 }
 
 QString shown_name(const QString& folder)
 {
-    const QString name = QDir(folder).dirName();
-    return QDir(folder).isRoot() || name.isEmpty() ? QDir::toNativeSeparators(folder) : name;
+    return shown_path(QDir::toNativeSeparators(name_in_path(folder)));
 }
 
 }  // namespace
@@ -60,18 +58,18 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     connect(this, &QListWidget::itemDoubleClicked, this, &FolderList::open);
-    drive_ = DriveList::rootOf(QDir::currentPath());
-    setPath(QDir::currentPath());
+    drive_ = DriveList::rootOf(working_folder());
+    setPath(working_folder());
 }
 
 bool FolderList::setPath(const QString& folder)
 {
-    QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists() || !dir.isReadable())
+    if (!is_folder(folder))
         return false;
-    const QString absolute = QDir::cleanPath(dir.absolutePath());
-    const QStringList subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QString absolute = absolute_path(folder);
+    // A folder that cannot be listed is still entered, without subfolders: the folders above
+    // it stay the way out.
+    const QStringList subfolders = list_folder(absolute, EntryKind::folders).names;
 
     const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
@@ -84,8 +82,8 @@ bool FolderList::setPath(const QString& folder)
     }
     setCurrentRow(count() - 1);
     for (const QString& name : subfolders) {
-        auto* item = new QListWidgetItem(closed_icon, name, this);
-        item->setData(path_role, dir.absoluteFilePath(name));
+        auto* item = new QListWidgetItem(closed_icon, shown_path(name), this);
+        item->setData(path_role, child_path(absolute, name));
         item->setData(depth_role, chain.size());
     }
 
@@ -99,10 +97,11 @@ bool FolderList::setPath(const QString& folder)
 
 bool FolderList::setDrive(const QString& root)
 {
+    // Choosing the drive the list is on again lists its root, whatever folder it was in.
+    const QString target = root == drive_ ? root : last_on_drive_.value(root, root);
     const QString previous_drive = drive_;
     drive_ = root;
-    const QString remembered = last_on_drive_.value(root, root);
-    if (setPath(remembered) || (remembered != root && setPath(root)))
+    if (setPath(target) || (target != root && setPath(root)))
         return true;
     drive_ = previous_drive;
     return false;

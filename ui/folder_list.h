@@ -1,7 +1,7 @@
 #pragma once
 // A folder list: the folders from the drive's root down to the current folder, then the
-// current folder's subfolders, one level deeper. Opening an entry (double-click or Enter)
-// makes it current and reports the change.
+// current folder's subfolders, one level deeper, each under its name as well as it can be shown.
+// Opening an entry (double-click or Enter) makes it current and reports the change.
 
 #include <QHash>
 #include <QListWidget>
@@ -14,10 +14,12 @@ public:
     explicit FolderList(QWidget* parent = nullptr);
 
     QString path() const { return current_; }
-    // Makes `folder` current. A folder that cannot be listed leaves everything as it was and
-    // gives false. Reports pathChanged when the folder differs from the current one.
+    // Makes `folder` current; one that cannot be listed shows no subfolders. A path that is not
+    // a folder leaves everything as it was and gives false. Reports pathChanged when the folder
+    // differs from the current one.
     bool setPath(const QString& folder);
-    // Moves to the folder last opened on the drive at `root`, else to the root itself.
+    // Moves to the folder last opened on the drive at `root`, else to the root itself; the drive
+    // the list is already on moves it to the root.
     bool setDrive(const QString& root);
 
 signals:

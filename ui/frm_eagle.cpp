@@ -5,12 +5,12 @@
 #include "eagle_writer.h"
 #include "file_io.h"
 #include "frm_About.h"
+#include "native_names.h"
 #include "program_look.h"
 #include "script_names.h"
 #include "tango_reader.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -20,19 +20,21 @@ namespace {
 
 using malvor::error_message;
 using malvor::info_message;
+using malvor::shown_path;
+
+std::string bytes_of(const QByteArray& file_name)
+{
+    return file_name.toStdString();
+}
 
 std::string bytes_of(const QString& file_name)
 {
-    return QFile::encodeName(file_name).toStdString();
+    return bytes_of(malvor::path_bytes(file_name));
 }
 
 std::filesystem::path file_system_path(const QString& file_name)
 {
-#ifdef _WIN32
-    return std::filesystem::path(file_name.toStdWString());
-#else
-    return std::filesystem::path(bytes_of(file_name));
-#endif
+    return malvor::native_path(file_name);
 }
 
 QString reason_text(const std::string& reason)
@@ -88,7 +90,7 @@ frm_About* frm_eagle::aboutWindow() const
 
 void frm_eagle::Form_Load()
 {
-    percorso = QDir::currentPath();
+    percorso = malvor::working_folder();
     ui->lst_lib->setFolder(percorso);
     ui->lst_open->setFolder(percorso);
     ui->cmd_do->hide();
@@ -130,18 +132,19 @@ void frm_eagle::Cmd_read_Click()
 {
     components_.clear();
     nodes_.clear();
-    const QString name = ui->lst_open->fileName();
+    const QByteArray name = ui->lst_open->fileNameBytes();
     if (name.isEmpty()) {
         report(error_message(QStringLiteral("Please select a netlist before.")));
         return;
     }
     // Plain joining: a folder at the root gives two separators in a row, which the file
     // system accepts.
-    const QString path = QDir::toNativeSeparators(ui->lst_open->folder()) + QDir::separator() + name;
+    const QString path = QDir::toNativeSeparators(ui->lst_open->folder()) + QDir::separator() +
+                         malvor::path_from_bytes(name);
     malvor::ReadResult file = malvor::read_whole_file(file_system_path(path));
     if (!file.ok()) {
-        report(error_message(QStringLiteral("Cannot read the netlist:\r") + path + u'\r' +
-                             reason_text(file.error)));
+        report(error_message(QStringLiteral("Cannot read the netlist:\r") + shown_path(path) +
+                             u'\r' + reason_text(file.error)));
         return;
     }
     // The script is named after the netlist the tables hold, so both change together.
@@ -164,26 +167,26 @@ void frm_eagle::reveal()
 
 void frm_eagle::cmd_do_Click()
 {
-    const QString library = ui->lst_lib->fileName();
+    const QByteArray library = ui->lst_lib->fileNameBytes();
     if (library.isEmpty()) {
         report(error_message(QStringLiteral("Please select an Eagle library before.")));
         return;
     }
     std::string new_eaglelib = malvor::library_name(bytes_of(library));
-    const QString script =
-        QFile::decodeName(QByteArray::fromStdString(malvor::script_path(bytes_of(tangofile))));
+    const QString script = malvor::path_from_bytes(malvor::script_path(bytes_of(tangofile)));
     const std::string failure = malvor::write_file_atomically(
         file_system_path(script),
         [&](const auto& write) { malvor::write_eagle_script(tables, new_eaglelib, write); });
     if (!failure.empty()) {
         // The fields keep naming the last script that was written.
-        report(error_message(QStringLiteral("Cannot write the script:\r") + script + u'\r' +
-                             reason_text(failure)));
+        report(error_message(QStringLiteral("Cannot write the script:\r") + shown_path(script) +
+                             u'\r' + reason_text(failure)));
         return;
     }
     eaglelib = std::move(new_eaglelib);
     eaglefile = script;
-    report(info_message(QStringLiteral("Script file saved with name:\r") + eaglefile));
+    report(info_message(QStringLiteral("Script file saved with name:\r") +
+                        shown_path(eaglefile)));
 }
 
 void frm_eagle::About_Click(int /*Index*/)

@@ -31,7 +31,7 @@ public:
     // The About window while it is open.
     frm_About* aboutWindow() const;
 
-    // The conversion fields.
+    // The conversion fields; the paths keep the file system's exact bytes (native_names.h).
     QString percorso;
     QString tangofile;
     QString eaglefile;
