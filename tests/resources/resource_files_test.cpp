@@ -71,6 +71,7 @@ struct Container {
   Resource (*find)(const Bytes&, std::uint32_t type);  // the first resource of an ordinal type
 };
 
+#ifdef MALVOR_COMPILED_RES
 // A .res is a run of 4-aligned entries: data size, header size, type (0xFFFF then the ordinal),
 // ..., language, version, characteristics, data.
 static Resource inRes(const Bytes& b, std::uint32_t type) {
@@ -79,6 +80,8 @@ static Resource inRes(const Bytes& b, std::uint32_t type) {
   const std::size_t data = at + num(b, at + 4, 4);
   return {Bytes(b.begin() + data, b.begin() + data + num(b, at, 4)), num(b, data - 10, 2)};
 }
+#endif
+#ifdef MALVOR_PROGRAM_FILE
 
 // A PE file's resource tree: type, name, language, then the data's address and size.
 static Resource inProgramFile(const Bytes& b, std::uint32_t type) {
@@ -99,6 +102,7 @@ static Resource inProgramFile(const Bytes& b, std::uint32_t type) {
   const std::size_t leaf = root + num(b, language + 4, 4), data = fileOffset(num(b, leaf, 4));
   return {Bytes(b.begin() + data, b.begin() + data + num(b, leaf + 4, 4)), num(b, language, 4)};
 }
+#endif
 
 static std::vector<Container> containers() {
   std::vector<Container> all;
