@@ -71,6 +71,8 @@ struct Container {
   Resource (*find)(const Bytes&, std::uint32_t type);  // the first resource of an ordinal type
 };
 
+static void PrintTo(const Container& c, std::ostream* out) { *out << c.name; }
+
 #ifdef MALVOR_COMPILED_RES
 // A .res is a run of 4-aligned entries: data size, header size, type (0xFFFF then the ordinal),
 // ..., language, version, characteristics, data.
