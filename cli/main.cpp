@@ -3,20 +3,19 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-#endif
 
-#ifdef _WIN32
 namespace {
 
 // The converter works on UTF-8 names; unpaired surrogates become U+FFFD.
 std::string utf8_of(const wchar_t* wide)
 {
     int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    std::string narrow(size > 0 ? size - 1 : 0, '\0');
+    std::string narrow(size > 1 ? size - 1 : 0, '\0');
     if (size > 1)
         WideCharToMultiByte(CP_UTF8, 0, wide, -1, narrow.data(), size, nullptr, nullptr);
     return narrow;
@@ -25,7 +24,7 @@ std::string utf8_of(const wchar_t* wide)
 }  // namespace
 
 // The wide arguments: the narrow ones come in the ANSI code page, where names in other scripts
-// turn into '?' on systems that do not honour the manifest's UTF-8 code page.
+// turn into '?' wherever Windows ignores the manifest's UTF-8 code page.
 int wmain(int argc, wchar_t** argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);  // scripts keep their CR LF and lone CR bytes
@@ -34,10 +33,13 @@ int wmain(int argc, wchar_t** argv)
         arguments.push_back(utf8_of(argv[i]));
     return malvor::run_convert_command(arguments, stdout, stderr);
 }
+
 #else
+
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     return malvor::run_convert_command(arguments, stdout, stderr);
 }
+
 #endif
