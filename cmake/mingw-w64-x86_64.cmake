@@ -20,7 +20,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # -static takes libgcc, libstdc++ and winpthread into the program instead of beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
+# Wine runs the test programs (test discovery included) in a prefix of the build's own, so a
+# build touches nothing outside its folder.
 find_program(MALVOR_WINE wine)
 if(MALVOR_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${MALVOR_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      env "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" WINEDEBUG=-all ${MALVOR_WINE})
 endif()
