@@ -25,5 +25,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 find_program(MALVOR_WINE wine)
 if(MALVOR_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR
-      env "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" WINEDEBUG=-all ${MALVOR_WINE})
+      env "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="
+      ${MALVOR_WINE})
 endif()

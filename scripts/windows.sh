@@ -4,11 +4,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-  wine wine64 googletest
+  wine wine64 googletest unzip
 
 # Wine keeps its prefix inside the build folder, so nothing outside the project is touched and
 # every clean build starts from a fresh one.
 export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all
+# No Mono or Gecko: console programs need neither, and setting up the prefix would ask for them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 # A server that stays up, and a prefix set up before any test: otherwise Wine's background
 # programs, started by the first test program, hold CTest's discovery pipe open until its timeout.
