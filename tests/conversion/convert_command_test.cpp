@@ -1,67 +1,54 @@
-// malvor-convert as a user runs it: a real process in a temporary folder.
-#include "temp_folder.h"
+// malvor-convert on every platform: paths, outputs, messages and exit codes as a user sees them.
+#include "convert_command_fixture.h"
 
-#include <gtest/gtest.h>
+#include "script_names.h"
 
-#include <cstdlib>
+#include <cerrno>
 #include <random>
-#include <string>
-#include <sys/wait.h>
+#include <system_error>
 
 namespace malvor {
 namespace {
 
-using testing_support::read_bytes;
-using testing_support::TempFolder;
+using namespace testing_support;
 
-const std::string amp_net = "[\r\nR1\r\nR0805\r\n10k\r\n]\r\n[\r\nC1\r\nC0805\r\n100n\r\n]\r\n"
-                            "(\r\nGND\r\nR1,2\r\nC1,2\r\n)\r\n";
-const std::string amp_scr = "Use myparts;\r\nGrid Mil;\n\r\n"
-                            "Add R0805 ( 0 10000 );\r\nName R1 ( 0 10000 );\r\nValue R1 10k;\n\r\n"
-                            "Add C0805 ( 1000 10000 );\r\nName C1 ( 1000 10000 );\r\nValue C1 100n;\n\r\n"
-                            "Signal GND R1 2 C1 2 ;\r\n";
+std::string message_of(int error)
+{
+    return std::generic_category().message(error);
+}
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class ConvertCommand : public testing::Test {
-protected:
-    // Runs malvor-convert with `arguments` (shell words) in the work folder, after the shell
-    // commands of `setup`; its output goes to files outside the work folder.
-    Outcome run(const std::string& arguments, const std::string& setup = "", std::string stdout_path = "")
-    {
-        auto out = capture / "out";
-        auto err = capture / "err";
-        if (stdout_path.empty())
-            stdout_path = out.string();
-        std::string command = "cd '" + folder.string() + "' && " + setup + " '" MALVOR_CONVERT_EXE "' "
-                              + arguments + " >'" + stdout_path + "' 2>'" + err.string() + "' </dev/null";
-        int raw = std::system(command.c_str());
-        Outcome result;
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = read_bytes(out);
-        result.err = read_bytes(err);
-        return result;
-    }
-
-    TempFolder work;
-    TempFolder capture;
-    std::filesystem::path folder = work.path();  // where the converter runs
-};
-
-TEST_F(ConvertCommand, WritesTheScriptBesideTheNetlistKeepingFolderCase)
+TEST_F(ConvertCommand, WritesTheScriptBesideTheNetlistOverAnOlderOne)
 {
     work.write("Boards/Ann/Amp.NET", amp_net);
     work.write("Boards/Ann/amp.scr", "an older script");
-    auto result = run("Boards/Ann/Amp.NET /usr/share/Libs/MyParts.LBR");
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "Boards/Ann/amp.scr\n");
-    EXPECT_EQ(read_bytes(work / "Boards/Ann/amp.scr"), amp_scr);
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work / "Boards/Ann"), {}), 2);
+    auto absolute = (work / "Boards").string() + "/Ann/Amp.NET";
+    struct Case {
+        std::string netlist;
+        std::string printed;  // the script's path as malvor-convert prints it
+    };
+#ifdef _WIN32
+    // Windows ignores case, so the whole path is lower-cased, drive letter and backslashes too.
+    const Case cases[] = {
+        {"Boards/Ann/Amp.NET", "boards/ann/amp.scr"},
+        {"Boards\\Ann\\Amp.NET", "boards\\ann\\amp.scr"},
+        {absolute, lower_ascii(absolute.substr(0, absolute.size() - 4)) + ".scr"},
+    };
+    ASSERT_EQ(absolute[1], ':') << "no drive letter in " << absolute;
+#else
+    const Case cases[] = {
+        {"Boards/Ann/Amp.NET", "Boards/Ann/amp.scr"},
+        {absolute, absolute.substr(0, absolute.size() - 7) + "amp.scr"},
+    };
+#endif
+    for (const auto& c : cases) {
+        auto result = run_with({c.netlist, "/usr/share/Libs/MyParts.LBR"});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, c.printed + "\n");
+        EXPECT_EQ(read_bytes(work / "Boards/Ann/amp.scr"), amp_scr) << c.netlist;
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work / "Boards/Ann"), {}), 2);
+        work.write("Boards/Ann/amp.scr", "an older script");
+    }
 }
 
 TEST_F(ConvertCommand, WritesToAnOutputFileOrStandardOutput)
@@ -75,6 +62,35 @@ TEST_F(ConvertCommand, WritesToAnOutputFileOrStandardOutput)
     auto to_stdout = run("-o - amp.net MyParts.lbr");
     EXPECT_EQ(to_stdout.status, 0);
     EXPECT_EQ(to_stdout.out, amp_scr);
+}
+
+TEST_F(ConvertCommand, NamesInAnyScript)
+{
+    struct Case {
+        std::string netlist, library, script, use;
+    };
+    const Case cases[] = {
+        {"Verstärker.NET", "Bibliothèque.LBR", "verstärker.scr", "Use bibliothèque;\r\n"},
+        {"回路.net", "部品.lbr", "回路.scr", "Use 部品;\r\n"},
+        {"Ünï/Ωmega.Net", "Ω.lbr", "Ünï/Ωmega.scr", "Use Ω;\r\n"},
+    };
+    for (const auto& c : cases) {
+        auto netlist = work.path() / std::filesystem::u8path(c.netlist);
+        std::filesystem::create_directories(netlist.parent_path());
+        std::ofstream(netlist, std::ios::binary) << amp_net;
+        auto result = run_with({c.netlist, c.library});
+        EXPECT_EQ(result.status, 0) << c.netlist << ": " << result.err;
+        EXPECT_EQ(result.out, c.script + "\n");
+        auto script = read_bytes(work.path() / std::filesystem::u8path(c.script));
+        EXPECT_EQ(script, c.use + amp_scr.substr(amp_scr.find('\r') + 2)) << c.netlist;
+        auto list = run_with({"--list", c.netlist});
+        EXPECT_EQ(list.status, 0) << c.netlist;
+        EXPECT_EQ(list.out.substr(0, 4), "001 ") << c.netlist;
+    }
+    auto missing = run_with({"Fehlt-ä.net", "x.lbr"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, error_lines("malvor-convert: cannot read netlist 'Fehlt-ä.net': " +
+                                       message_of(ENOENT) + "\n"));
 }
 
 TEST_F(ConvertCommand, ListsComponentEntriesThenNodeEntries)
@@ -91,6 +107,7 @@ TEST_F(ConvertCommand, HelpAndVersion)
     auto help = run("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("malvor-convert --list NETLIST"), std::string::npos);
+    EXPECT_EQ(help.out.find('\r'), std::string::npos);
     auto version = run("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "malvor-convert 1.00\n");
@@ -99,12 +116,13 @@ TEST_F(ConvertCommand, HelpAndVersion)
 TEST_F(ConvertCommand, UsageErrorsExitTwoWithTheUsage)
 {
     work.write("amp.net", amp_net);
+    auto usage = run("--help").out;
     for (const char* arguments : {"", "amp.net", "amp.net a.lbr extra", "--bogus amp.net a.lbr", "-o",
                                   "--list", "--list amp.net a.lbr", "--help amp.net", "-o a -o b amp.net x.lbr"}) {
         auto result = run(arguments);
         EXPECT_EQ(result.status, 2) << arguments;
         EXPECT_EQ(result.out, "") << arguments;
-        EXPECT_NE(result.err.find("Usage:"), std::string::npos) << arguments;
+        EXPECT_EQ(result.err, error_lines(usage)) << arguments;
     }
     EXPECT_EQ(work.names(), std::vector<std::string>{"amp.net"});
 }
@@ -112,58 +130,50 @@ TEST_F(ConvertCommand, UsageErrorsExitTwoWithTheUsage)
 TEST_F(ConvertCommand, UnreadableNetlistIsNamedAndLeavesTheOldScript)
 {
     work.write("amp.scr", "old script");
-    auto result = run("amp.net MyParts.lbr");
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "malvor-convert: cannot read netlist 'amp.net': No such file or directory\n");
-    EXPECT_EQ(read_bytes(work / "amp.scr"), "old script");
-
     std::filesystem::create_directory(work / "boards.net");
-    auto folder = run("boards.net MyParts.lbr");
-    EXPECT_EQ(folder.status, 1);
-    EXPECT_EQ(folder.err, "malvor-convert: cannot read netlist 'boards.net': Is a directory\n");
-
-    auto list = run("--list .");
-    EXPECT_EQ(list.status, 1);
-    EXPECT_EQ(list.err, "malvor-convert: cannot read netlist '.': Is a directory\n");
+    const std::pair<const char*, std::string> cases[] = {
+        {"amp.net MyParts.lbr", "cannot read netlist 'amp.net': " + message_of(ENOENT)},
+        {"boards.net MyParts.lbr", "cannot read netlist 'boards.net': " + message_of(EISDIR)},
+        {"--list .", "cannot read netlist '.': " + message_of(EISDIR)},
+    };
+    for (const auto& [arguments, message] : cases) {
+        auto result = run(arguments);
+        EXPECT_EQ(result.status, 1) << arguments;
+        EXPECT_EQ(result.out, "") << arguments;
+        EXPECT_EQ(result.err, error_lines("malvor-convert: " + message + "\n"));
+    }
+    EXPECT_EQ(read_bytes(work / "amp.scr"), "old script");
 }
 
-TEST_F(ConvertCommand, UnwritableScriptIsNamedAndLeavesNothingPartial)
+TEST_F(ConvertCommand, UnwritableScriptIsNamedAndLeavesNothingBehind)
 {
     struct Case {
         const char* arguments;
         const char* target;
-        const char* setup;
+        const char* folder;  // made in the way, or "" for none
+        const char* file;    // made in the way, or "" for none
     };
     const Case cases[] = {
-        {"amp.net MyParts.lbr", "amp.scr", "mkdir amp.scr &&"},
-        {"-o missing/amp.scr amp.net MyParts.lbr", "missing/amp.scr", ""},
-        {"-o plain/amp.scr amp.net MyParts.lbr", "plain/amp.scr", "echo x >plain &&"},
-        {"-o scripts amp.net MyParts.lbr", "scripts", "mkdir scripts &&"},
-        // Past the size limit a write fails: the old script must survive a half-done write.
-        {"amp.net MyParts.lbr", "amp.scr", "echo old >amp.scr && trap '' XFSZ && ulimit -f 4 &&"},
+        {"amp.net MyParts.lbr", "amp.scr", "amp.scr", ""},
+        {"-o missing/amp.scr amp.net MyParts.lbr", "missing/amp.scr", "", ""},
+        {"-o plain/amp.scr amp.net MyParts.lbr", "plain/amp.scr", "", "plain"},
+        {"-o scripts amp.net MyParts.lbr", "scripts", "scripts", ""},
     };
-    std::string netlist;
-    for (int k = 1; k <= 300; ++k)
-        netlist += "[\r\nR" + std::to_string(k) + "\r\nR0805\r\n10k\r\n";
     int number = 0;
     for (const auto& c : cases) {
-        folder = work.write("case" + std::to_string(++number) + "/amp.net", netlist).parent_path();
-        auto result = run(c.arguments, c.setup);
+        folder = work.write("case" + std::to_string(++number) + "/amp.net", amp_net).parent_path();
+        if (*c.folder)
+            std::filesystem::create_directory(folder / c.folder);
+        if (*c.file)
+            work.write("case" + std::to_string(number) + "/" + c.file, "x\n");
+        auto before = std::distance(std::filesystem::directory_iterator(folder), {});
+        auto result = run(c.arguments);
         EXPECT_EQ(result.status, 1) << c.arguments;
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err.rfind(std::string("malvor-convert: cannot write script '") + c.target + "': ", 0), 0u)
-            << result.err;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-            EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << c.arguments;
-        if (std::filesystem::is_regular_file(folder / "amp.scr"))
-            EXPECT_EQ(read_bytes(folder / "amp.scr"), "old\n");
+        EXPECT_EQ(result.err.rfind(std::string("malvor-convert: cannot write script '") + c.target + "': ", 0),
+                  0u) << result.err;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), before) << c.arguments;
     }
-    folder = work.path();
-    work.write("amp.net", amp_net);
-    auto full = run("-o - amp.net MyParts.lbr", "", "/dev/full");
-    EXPECT_EQ(full.status, 1);
-    EXPECT_EQ(full.err, "malvor-convert: cannot write the script to standard output\n");
 }
 
 TEST_F(ConvertCommand, FilesThatAreNoNetlistsStillConvert)

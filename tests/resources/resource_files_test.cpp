@@ -1,9 +1,12 @@
 // The committed icon files (the two-image 16-colour Windows icon and the PNGs) and, when
-// the cross windres is at hand, malvor.rc as the build compiles it into a .res file.
+// the cross windres is at hand, malvor.rc as the build compiles it into a .res file; in the
+// Windows build, the same resources as malvor-convert.exe carries them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 using Bytes = std::vector<std::uint8_t>;
 const std::string dir = MALVOR_RESOURCES_DIR;
@@ -57,53 +60,121 @@ TEST(PngFile, EachIsASquareRgbaImageOfItsSize) {
   }
 }
 
-#ifdef MALVOR_COMPILED_RES
-const Bytes res = readFile(MALVOR_COMPILED_RES);
+#if defined(MALVOR_COMPILED_RES) || defined(MALVOR_PROGRAM_FILE)
+struct Resource {
+  Bytes data;
+  std::uint32_t language;
+};
+struct Container {
+  std::string name;
+  Bytes bytes;
+  Resource (*find)(const Bytes&, std::uint32_t type);  // the first resource of an ordinal type
+};
 
-// Start of the data of the first resource of an ordinal type. A .res is a run of 4-aligned
-// entries: data size, header size, type (0xFFFF then the ordinal), ..., language, ..., data.
-static std::size_t dataOf(std::uint32_t type) {
+static void PrintTo(const Container& c, std::ostream* out) { *out << c.name; }
+
+#ifdef MALVOR_COMPILED_RES
+// A .res is a run of 4-aligned entries: data size, header size, type (0xFFFF then the ordinal),
+// ..., language, version, characteristics, data.
+static Resource inRes(const Bytes& b, std::uint32_t type) {
   std::size_t at = 0;
-  while (num(res, at + 8, 4) != (type << 16 | 0xFFFF)) at = (at + num(res, at, 4) + num(res, at + 4, 4) + 3) / 4 * 4;
-  return at + num(res, at + 4, 4);
+  while (num(b, at + 8, 4) != (type << 16 | 0xFFFF)) at = (at + num(b, at, 4) + num(b, at + 4, 4) + 3) / 4 * 4;
+  const std::size_t data = at + num(b, at + 4, 4);
+  return {Bytes(b.begin() + data, b.begin() + data + num(b, at, 4)), num(b, data - 10, 2)};
+}
+#endif
+#ifdef MALVOR_PROGRAM_FILE
+
+// A PE file's resource tree: type, name, language, then the data's address and size.
+static Resource inProgramFile(const Bytes& b, std::uint32_t type) {
+  const std::size_t pe = num(b, 0x3C, 4), optional = pe + 24, sections = optional + num(b, pe + 20, 2);
+  EXPECT_EQ(num(b, pe, 4), 0x4550u) << "no PE signature";
+  const auto fileOffset = [&](std::size_t rva) {
+    for (std::size_t s = sections; s < sections + 40 * num(b, pe + 6, 2); s += 40)
+      if (rva >= num(b, s + 12, 4) && rva < num(b, s + 12, 4) + num(b, s + 16, 4)) return rva - num(b, s + 12, 4) + num(b, s + 20, 4);
+    throw std::runtime_error("address outside every section");
+  };
+  const std::size_t root = fileOffset(num(b, optional + (num(b, optional, 2) == 0x20B ? 112 : 96) + 2 * 8, 4));
+  std::size_t entry = root + 16;  // entries of 8 bytes: id, then where the next level starts
+  for (std::size_t left = num(b, root + 12, 2) + num(b, root + 14, 2); num(b, entry, 4) != type; entry += 8)
+    if (--left == 0) throw std::runtime_error("no resource of type " + std::to_string(type));
+  // The first name of that type, and its first language.
+  const std::size_t name = root + (num(b, entry + 4, 4) & 0x7FFFFFFF) + 16;
+  const std::size_t language = root + (num(b, name + 4, 4) & 0x7FFFFFFF) + 16;
+  const std::size_t leaf = root + num(b, language + 4, 4), data = fileOffset(num(b, leaf, 4));
+  return {Bytes(b.begin() + data, b.begin() + data + num(b, leaf + 4, 4)), num(b, language, 4)};
+}
+#endif
+
+static std::vector<Container> containers() {
+  std::vector<Container> all;
+#ifdef MALVOR_COMPILED_RES
+  all.push_back({"compiled_rc", readFile(MALVOR_COMPILED_RES), inRes});
+#endif
+#ifdef MALVOR_PROGRAM_FILE
+  all.push_back({"malvor_convert_exe", readFile(MALVOR_PROGRAM_FILE), inProgramFile});
+#endif
+  return all;
 }
 
-// Where the UTF-16LE text s and its terminator first appear from `from` on; throws if nowhere.
-static std::size_t find16(const std::string& s, std::size_t from = 0) {
+// Where the UTF-16LE text s and its terminator first appear in b from `from` on; throws if nowhere.
+static std::size_t find16(const Bytes& b, const std::string& s, std::size_t from = 0) {
   std::string u;
   for (const char c : s + '\0') u += {c, '\0'};
-  const std::size_t at = std::string(res.begin(), res.end()).find(u, from);
+  const std::size_t at = std::string(b.begin(), b.end()).find(u, from);
   return at != std::string::npos ? at : throw std::runtime_error("no \"" + s + "\" in the version record");
 }
 // A version-record entry starts 6 bytes before its key (length, value length, type); its value follows, 4-aligned.
-static std::size_t valueOf(const std::string& key) { return (find16(key) + 2 * key.size() + 5) / 4 * 4; }
+static std::size_t valueOf(const Bytes& b, const std::string& key) { return (find16(b, key) + 2 * key.size() + 5) / 4 * 4; }
 
-TEST(CompiledResources, FixedVersionInfoMarksA32BitApplication10) {
-  EXPECT_EQ(num(res, dataOf(16) - 10, 2), 0x0410u) << "language of the version record";
-  const std::size_t f = std::string(res.begin(), res.end()).find("\xBD\x04\xEF\xFE");  // VS_FIXEDFILEINFO signature
+class CompiledResources : public testing::TestWithParam<Container> {
+protected:
+  Resource find(std::uint32_t type) const { return GetParam().find(GetParam().bytes, type); }
+};
+
+TEST_P(CompiledResources, FixedVersionInfoMarksA32BitApplication10) {
+  const Resource version = find(16);
+  EXPECT_EQ(version.language, 0x0410u) << "language of the version record";
+  const Bytes& v = version.data;
+  const std::size_t f = std::string(v.begin(), v.end()).find("\xBD\x04\xEF\xFE");  // VS_FIXEDFILEINFO signature
   const char* names[] = {"FileVersionMS", "FileVersionLS", "ProductVersionMS", "ProductVersionLS", "FileFlagsMask",
                          "FileFlags", "FileOS (VOS__WINDOWS32)", "FileType (VFT_APP)", "FileSubtype"};
   const std::uint32_t values[] = {0x10000, 0, 0x10000, 0, 0, 0, 4, 1, 0};  // after signature and struct version
-  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(num(res, f + 8 + 4 * i, 4), values[i]) << names[i];
+  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(num(v, f + 8 + 4 * i, 4), values[i]) << names[i];
 }
 
-TEST(CompiledResources, OneItalianUnicodeStringTableWithTheProgramsTexts) {
-  const std::size_t table = find16("041004B0") - 6, vars = find16("VarFileInfo") - 6;
-  EXPECT_EQ(find16("StringFileInfo") - 6 + 36, table) << "another string table comes first";
-  EXPECT_EQ((table + num(res, table, 2) + 3) / 4 * 4, vars) << "another string table follows";
+TEST_P(CompiledResources, OneItalianUnicodeStringTableWithTheProgramsTexts) {
+  const Bytes v = find(16).data;
+  const std::size_t table = find16(v, "041004B0") - 6, vars = find16(v, "VarFileInfo") - 6;
+  EXPECT_EQ(find16(v, "StringFileInfo") - 6 + 36, table) << "another string table comes first";
+  EXPECT_EQ((table + num(v, table, 2) + 3) / 4 * 4, vars) << "another string table follows";
   const std::pair<std::string, std::string> texts[] = {
       {"FileVersion", "1.00"}, {"ProductVersion", "1.00"}, {"FileDescription", "Tango to Eagle converter Netlist"},
       {"ProductName", "Malvor"}, {"InternalName", "Malvor"}};
-  for (const auto& [key, text] : texts) EXPECT_EQ(find16(text, valueOf(key)), valueOf(key)) << key;
-  EXPECT_EQ(num(res, find16("Translation") - 4, 2), 4u) << "one language and code page";
-  EXPECT_EQ(num(res, valueOf("Translation"), 4), 1200u << 16 | 0x0410) << "language 0x0410, code page 1200";
+  for (const auto& [key, text] : texts) EXPECT_EQ(find16(v, text, valueOf(v, key)), valueOf(v, key)) << key;
+  EXPECT_EQ(num(v, find16(v, "Translation") - 4, 2), 4u) << "one language and code page";
+  EXPECT_EQ(num(v, valueOf(v, "Translation"), 4), 1200u << 16 | 0x0410) << "language 0x0410, code page 1200";
 }
 
-TEST(CompiledResources, IconGroupListsBothImagesOfTheIconFile) {
-  const std::size_t g = dataOf(14);
-  ASSERT_EQ(num(res, g + 2, 4), 0x20001u) << "not an icon group of two icons";
+TEST_P(CompiledResources, IconGroupListsBothImagesOfTheIconFile) {
+  const Bytes g = find(14).data;
+  ASSERT_EQ(num(g, 2, 4), 0x20001u) << "not an icon group of two icons";
   for (std::size_t i = 0; i < 2; ++i)  // width, height, colours, planes, bits, byte count: as in the icon file's directory
     for (std::size_t j = 0; j < 12; j += 4)
-      EXPECT_EQ(num(res, g + 6 + 14 * i + j, 4), num(ico, 6 + 16 * i + j, 4)) << "icon " << i << ", byte " << j;
+      EXPECT_EQ(num(g, 6 + 14 * i + j, 4), num(ico, 6 + 16 * i + j, 4)) << "icon " << i << ", byte " << j;
+  const Bytes first = find(3).data;  // the 32-pixel image, as the icon file holds it
+  EXPECT_TRUE(std::equal(first.begin(), first.end(), ico.begin() + num(ico, 18, 4), ico.begin() + num(ico, 18, 4) + num(ico, 14, 4)));
+}
+
+INSTANTIATE_TEST_SUITE_P(In, CompiledResources, testing::ValuesIn(containers()),
+                         [](const testing::TestParamInfo<Container>& info) { return info.param.name; });
+#endif
+
+#ifdef MALVOR_PROGRAM_FILE
+TEST(ProgramFile, ManifestSetsTheUtf8CodePage) {
+  const Bytes m = inProgramFile(readFile(MALVOR_PROGRAM_FILE), 24).data;
+  const std::string text(m.begin(), m.end());
+  EXPECT_NE(text.find("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8</activeCodePage>"),
+            std::string::npos) << text;
 }
 #endif
