@@ -147,8 +147,8 @@ void frm_eagle::Cmd_read_Click()
     // The script is named after the netlist the tables hold, so both change together.
     tangofile = path;
     tables = malvor::read_tango(std::move(file.bytes));
-    components_.show(tables);
-    nodes_.show(tables);
+    components_.setTables(tables);
+    nodes_.setTables(tables);
     reveal();
 }
 
