@@ -44,8 +44,8 @@ frm_About::~frm_About() = default;
 
 void frm_About::Form_Load()
 {
-    ui->Label5->setText(malvor::shown_lines(u'\r' + author_line + u'\r' + contact_line + u'\r' +
-                                            version_line));
+    ui->Label5->setText(
+        malvor::shown_lines(u'\r' + author_line + u'\r' + contact_line + u'\r' + version_line));
 }
 
 void frm_About::cmdOK_Click()

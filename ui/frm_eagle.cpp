@@ -96,9 +96,9 @@ void frm_eagle::Form_Load()
     ui->Dir2->hide();
     ui->Drive2->hide();
     ui->Label3->hide();
-    ui->Label4->setText(malvor::shown_lines(
-        QStringLiteral("Please, search the Tango netlist you want to convert\r"
-                       "         and then click on the button (Alt+R)")));
+    ui->Label4->setText(
+        malvor::shown_lines(QStringLiteral("Please, search the Tango netlist you want to convert\r"
+                                           "         and then click on the button (Alt+R)")));
 }
 
 void frm_eagle::Drive1_Change()
@@ -137,7 +137,8 @@ void frm_eagle::Cmd_read_Click()
     }
     // Plain joining: a folder at the root gives two separators in a row, which the file
     // system accepts.
-    const QString path = QDir::toNativeSeparators(ui->lst_open->folder()) + QDir::separator() + name;
+    const QString path = QDir::toNativeSeparators(ui->lst_open->folder()) + QDir::separator() +
+                         name;
     malvor::ReadResult file = malvor::read_whole_file(file_system_path(path));
     if (!file.ok()) {
         report(error_message(QStringLiteral("Cannot read the netlist:\r") + path + u'\r' +
