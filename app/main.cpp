@@ -3,6 +3,7 @@
 #include "frm_eagle.h"
 #include "program_lifetime.h"
 #include "program_look.h"
+#include "version.h"
 
 #include <QApplication>
 
@@ -10,7 +11,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Malvor"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QLatin1String(malvor::version));
     malvor::use_designed_fonts();
     QApplication::setWindowIcon(malvor::program_icon());
 

@@ -12,7 +12,7 @@ EntryListModel::EntryListModel(Entries entries, QObject* parent)
 {
 }
 
-void EntryListModel::show(const NetlistTables& tables)
+void EntryListModel::setTables(const NetlistTables& tables)
 {
     beginResetModel();
     tables_ = &tables;

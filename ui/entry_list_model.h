@@ -16,7 +16,7 @@ public:
     explicit EntryListModel(Entries entries, QObject* parent = nullptr);
 
     // Lists every entry of `tables`, which must outlive the listing (or the next clear()).
-    void show(const NetlistTables& tables);
+    void setTables(const NetlistTables& tables);
     void clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -3,13 +3,16 @@
 #include "ui_frm_About.h"
 
 #include "program_look.h"
+#include "version.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
 const QString frm_About::author_line = QStringLiteral("Written by the Malvor developers");
 const QString frm_About::contact_line = QStringLiteral("Contact: malvor@example.org");
-const QString frm_About::version_line = QStringLiteral("Version Number: 1.00a");
+const QString frm_About::version_line = QStringLiteral("Version Number: ") +
+                                        QLatin1String(malvor::version) +
+                                        QLatin1String(malvor::version_letter);
 
 frm_About::frm_About(QWidget* parent)
     // A tool window: no task-bar button; a title bar with the close button alone.
@@ -41,8 +44,8 @@ frm_About::~frm_About() = default;
 
 void frm_About::Form_Load()
 {
-    ui->Label5->setText(malvor::shown_lines(u'\r' + author_line + u'\r' + contact_line + u'\r' +
-                                            version_line));
+    ui->Label5->setText(
+        malvor::shown_lines(u'\r' + author_line + u'\r' + contact_line + u'\r' + version_line));
 }
 
 void frm_About::cmdOK_Click()

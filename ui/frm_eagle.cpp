@@ -98,9 +98,9 @@ void frm_eagle::Form_Load()
     ui->Dir2->hide();
     ui->Drive2->hide();
     ui->Label3->hide();
-    ui->Label4->setText(malvor::shown_lines(
-        QStringLiteral("Please, search the Tango netlist you want to convert\r"
-                       "         and then click on the button (Alt+R)")));
+    ui->Label4->setText(
+        malvor::shown_lines(QStringLiteral("Please, search the Tango netlist you want to convert\r"
+                                           "         and then click on the button (Alt+R)")));
 }
 
 void frm_eagle::Drive1_Change()
@@ -150,8 +150,8 @@ void frm_eagle::Cmd_read_Click()
     // The script is named after the netlist the tables hold, so both change together.
     tangofile = path;
     tables = malvor::read_tango(std::move(file.bytes));
-    components_.show(tables);
-    nodes_.show(tables);
+    components_.setTables(tables);
+    nodes_.setTables(tables);
     reveal();
 }
 

@@ -31,7 +31,14 @@ public:
     // The About window while it is open.
     frm_About* aboutWindow() const;
 
-    // The conversion fields; the paths keep the file system's exact bytes (native_names.h).
+    // The conversion fields, under the short names the program has kept from its first version:
+    // percorso ("path") the folder the window opens in, the working folder; tangofile the full
+    // path of the netlist last read; eaglefile the path of the script last written; eaglelib the
+    // library name written into it. In `tables`: d, s, n the next component's number, the last
+    // net's number and its next node's number; maxn, maxs the node matrix's column and row
+    // bounds; rigo the line read last. The writer counts a signal line's characters in lun_rig;
+    // "Zel1", "Zel2", ... are the names the reader gives to nets whose names are too long.
+    // The paths keep the file system's exact bytes (native_names.h).
     QString percorso;
     QString tangofile;
     QString eaglefile;

@@ -17,8 +17,8 @@ Message info_message(const QString& text)
 
 std::unique_ptr<QMessageBox> make_message_box(const Message& message, QWidget* parent)
 {
-    auto box = std::make_unique<QMessageBox>(message.icon, message.title,
-                                             shown_lines(message.text), message.buttons, parent);
+    auto box = std::make_unique<QMessageBox>(
+        message.icon, message.title, shown_lines(message.text), message.buttons, parent);
     box->setTextFormat(Qt::PlainText);
     box->setDefaultButton(QMessageBox::Ok);
     return box;

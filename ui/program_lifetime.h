@@ -15,8 +15,6 @@ public:
     // `on_last` runs when the last watched window is destroyed (default: quit the event loop).
     explicit ProgramLifetime(std::function<void()> on_last = {}, QObject* parent = nullptr);
 
-    int openWindows() const { return static_cast<int>(windows_.size()); }
-
 public slots:
     // Keeps the program running while `window` exists; give it Qt::WA_DeleteOnClose so that
     // closing it ends its watch.

@@ -15,11 +15,12 @@ struct FaceChoice {
 
 // Nearest faces first: metric twins of the Windows faces, then the common free families.
 const FaceChoice face_choices[] = {
-    {"MS Sans Serif", {"Microsoft Sans Serif", "Liberation Sans", "Arial", "Nimbus Sans",
-                       "DejaVu Sans", "Sans Serif"}},
+    {"MS Sans Serif",
+     {"Microsoft Sans Serif", "Liberation Sans", "Arial", "Nimbus Sans", "DejaVu Sans",
+      "Sans Serif"}},
     {"Times New Roman", {"Liberation Serif", "Tinos", "Nimbus Roman", "DejaVu Serif", "Serif"}},
-    {"Fixedsys", {"Terminal", "DejaVu Sans Mono", "Liberation Mono", "Noto Mono",
-                  "Courier New", "Monospace"}},
+    {"Fixedsys",
+     {"Terminal", "DejaVu Sans Mono", "Liberation Mono", "Noto Mono", "Courier New", "Monospace"}},
 };
 
 }  // namespace

@@ -18,33 +18,38 @@ using MainWindowTest = WindowTest;
 
 TEST_F(MainWindowTest, PickersFollowDriveAndFolderChangesOnBothSides)
 {
-    const QString a = in_folder("drive_a"), b = in_folder("drive_b"), missing = in_folder("no_medium");
+    const QString a = in_folder("drive_a"), b = in_folder("drive_b"),
+                  missing = in_folder("no_medium");
     ASSERT_TRUE(QDir().mkpath(a + "/sub") && QDir().mkpath(b));
     for (const char* name : {"drive_a/sub/x.NET", "drive_a/sub/y.Lbr", "empty.net"})
         write_file(name);
     frm_eagle& w = open();
     read("empty.net");  // shows the library side
-    for (auto [drive_name, dir_name, list, found] : {std::tuple("Drive1", "Dir1", "lst_open", "x.NET"),
-                                                     std::tuple("Drive2", "Dir2", "lst_lib", "y.Lbr")}) {
+    for (auto [drive_name, dir_name, list, found] :
+         {std::tuple("Drive1", "Dir1", "lst_open", "x.NET"),
+          std::tuple("Drive2", "Dir2", "lst_lib", "y.Lbr")}) {
+        SCOPED_TRACE(drive_name);
         auto* drive = child<malvor::DriveList>(w, drive_name);
         auto* dir = child<malvor::FolderList>(w, dir_name);
         drive->setRoots({b, a, missing});  // quietly on the first
         drive->setDrive(a);
         dir->setCurrentItem(dir->findItems("sub", Qt::MatchExactly).value(0));
         QTest::keyClick(dir, Qt::Key_Return);  // opens the subfolder
-        EXPECT_EQ(std::tuple(files(list)->folder(), entries(list)), std::tuple(a + "/sub", QStringList(found)));
+        EXPECT_EQ(files(list)->folder(), a + "/sub");
+        EXPECT_EQ(entries(list), QStringList(found));
         drive->setDrive(missing);  // cannot be entered: the folder stays
-        EXPECT_EQ(std::tuple(drive->drive(), files(list)->folder()), std::tuple(missing, a + "/sub")) << drive_name;
+        EXPECT_EQ(drive->drive(), missing);
+        EXPECT_EQ(files(list)->folder(), a + "/sub");
         drive->setDrive(b);
-        EXPECT_EQ(files(list)->folder(), b) << drive_name;
+        EXPECT_EQ(files(list)->folder(), b);
         drive->setDrive(a);  // back where it was last on that drive
-        EXPECT_EQ(files(list)->folder(), a + "/sub") << drive_name;
+        EXPECT_EQ(files(list)->folder(), a + "/sub");
         // Double-clicking (a click, then the double-click event) the parent above goes back up.
         QListWidgetItem* up = dir->item(dir->count() - 2);
         dir->scrollToItem(up);
         QTest::mouseClick(dir->viewport(), Qt::LeftButton, {}, dir->visualItemRect(up).center());
         QTest::mouseDClick(dir->viewport(), Qt::LeftButton, {}, dir->visualItemRect(up).center());
-        EXPECT_EQ(files(list)->folder(), a) << dir_name;
+        EXPECT_EQ(files(list)->folder(), a);
     }
     EXPECT_TRUE(shown.empty());
 }
@@ -56,17 +61,19 @@ TEST_F(MainWindowTest, WritesTheSameScriptAsTheCommandLineConverterAndASecondRea
     write_file("small.net", "[\nQ1\nTO92\nBC547\n]\n");
     frm_eagle& w = open();
     read("Amp.NET");
-    EXPECT_EQ(entries("Lst_add"), QStringList({"001  :   R1   R0805   10k", "002  :   C1   C0805   100n"}));
-    EXPECT_EQ(entries("Lst_nodo"),
-              QStringList({"001-001  :   GND   R1,2", "001-002  :   GND   C1,2", "002-001  :   Zel1   R1,1"}));
+    EXPECT_EQ(entries("Lst_add"),
+              QStringList({"001  :   R1   R0805   10k", "002  :   C1   C0805   100n"}));
+    EXPECT_EQ(
+        entries("Lst_nodo"), QStringList({"001-001  :   GND   R1,2", "001-002  :   GND   C1,2",
+                                          "002-001  :   Zel1   R1,1"}));
     files("lst_lib")->setFileName("MyParts.LBR");
     QTest::mouseClick(child(w, "cmd_do"), Qt::LeftButton);
     const QString script = in_folder("amp.scr");
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(std::tuple(shown[0]->windowTitle(), shown[0]->text(), shown[0]->icon(), shown[0]->standardButtons()),
-              std::tuple(QString("Malvor - Info"), "Script file saved with name:\n" + script, QMessageBox::NoIcon,
-                         QMessageBox::Ok | QMessageBox::Cancel));
-    EXPECT_EQ(std::tuple(w.eaglefile, w.eaglelib), std::tuple(script, std::string("myparts")));
+    expect_box(*shown[0], "Malvor - Info", QMessageBox::NoIcon,
+               QMessageBox::Ok | QMessageBox::Cancel, "Script file saved with name:\n" + script);
+    EXPECT_EQ(w.eaglefile, script);
+    EXPECT_EQ(w.eaglelib, "myparts");
     QProcess convert;
     convert.start(MALVOR_CONVERT_EXE, {"-o", "-", "Amp.NET", "MyParts.LBR"});
     ASSERT_TRUE(convert.waitForFinished() && convert.exitCode() == 0);
@@ -87,22 +94,29 @@ TEST_F(MainWindowTest, ErrorBoxesChangeNothingElse)
     write_file("gone.net", amplifier);
     write_file("lib.lbr");
     frm_eagle& w = open();
+    // What an error must leave as it was, each fact named so that a failure says which changed.
     auto state = [&](bool reading) {
-        return std::tuple(reading ? 0 : entries("Lst_add").size(), visible("cmd_do"), w.tangofile, w.eaglefile,
-                          w.eaglelib, w.tables.component_count(),
-                          QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        const QString listed = QString::number(reading ? 0 : entries("Lst_add").size());
+        return QStringList{
+            "listed components " + listed,
+            "writer shown " + QString::number(visible("cmd_do")),
+            "tangofile " + w.tangofile,
+            "eaglefile " + w.eaglefile,
+            "eaglelib " + QString::fromStdString(w.eaglelib),
+            "components " + QString::number(w.tables.component_count()),
+            "folder " +
+                QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(' ')};
     };
     auto expect_only_error = [&](void (frm_eagle::*click)(), const QString& text) {
+        SCOPED_TRACE(text.toStdString());
         const bool reading = click == &frm_eagle::Cmd_read_Click;
-        const auto before = state(reading);
+        const QStringList before = state(reading);
         shown.clear();
         (w.*click)();
         ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(std::tuple(shown[0]->windowTitle(), shown[0]->icon(), shown[0]->standardButtons(),
-                             shown[0]->text().left(text.size())),  // then the system's reason
-                  std::tuple(QString("Malvor - Error"), QMessageBox::Critical,
-                             QMessageBox::StandardButtons(QMessageBox::Ok), text));
-        EXPECT_TRUE(state(reading) == before) << text.toStdString();
+        // The text goes on with the system's reason.
+        expect_box(*shown[0], "Malvor - Error", QMessageBox::Critical, QMessageBox::Ok, text);
+        EXPECT_EQ(state(reading), before);
         EXPECT_EQ(entries("Lst_add").isEmpty(), reading);
     };
     expect_only_error(&frm_eagle::Cmd_read_Click, "Please select a netlist before.");
@@ -111,50 +125,75 @@ TEST_F(MainWindowTest, ErrorBoxesChangeNothingElse)
     expect_only_error(&frm_eagle::Cmd_read_Click, "Please select a netlist before.");
     files("lst_open")->setFileName("gone.net");
     QFile::remove("gone.net");
-    expect_only_error(&frm_eagle::Cmd_read_Click,
-                      "Cannot read the netlist:\n" + QDir::toNativeSeparators(in_folder("gone.net")) + "\n");
+    expect_only_error(
+        &frm_eagle::Cmd_read_Click,
+        "Cannot read the netlist:\n" + QDir::toNativeSeparators(in_folder("gone.net")) + "\n");
     read("Amp.NET");
     expect_only_error(&frm_eagle::cmd_do_Click, "Please select an Eagle library before.");
     files("lst_lib")->setFileName("lib.lbr");
     QDir().mkdir("amp.scr");  // the script's name is taken by a folder
-    expect_only_error(&frm_eagle::cmd_do_Click, "Cannot write the script:\n" + in_folder("amp.scr") + "\n");
+    expect_only_error(
+        &frm_eagle::cmd_do_Click, "Cannot write the script:\n" + in_folder("amp.scr") + "\n");
 }
 
-using AboutWindowTest = WindowTest;
+const QString about_text =
+    "\nWritten by the Malvor developers\nContact: malvor@example.org\n"
+    "Version Number: 1.00a";  // release letter: patch level 0
 
-TEST_F(AboutWindowTest, OpensOnceIsBuiltAnewAfterOkAndOutlivesTheMainWindow)
+class AboutWindowTest : public WindowTest {
+protected:
+    // The About window as the menu entry opens it, over the main window (opened if need be).
+    QPointer<frm_About> open_about()
+    {
+        (window ? *window : open()).About_Click(1);
+        QPointer<frm_About> about = window->aboutWindow();
+        EXPECT_TRUE(about && QTest::qWaitForWindowActive(about));
+        return about;
+    }
+    static QLabel* text_of(frm_About& about) { return child<QLabel>(about, "Label5"); }
+};
+
+TEST_F(AboutWindowTest, OpensOnceAndComesToTheFrontWithoutLoadingAgain)
 {
-    const QString text = "\nWritten by the Malvor developers\nContact: malvor@example.org\nVersion Number: 1.00a";
-    int ended = 0;
-    malvor::ProgramLifetime lifetime([&] { ++ended; });
-    frm_eagle& w = open();
-    lifetime.watch(&w);
-    QObject::connect(&w, &frm_eagle::windowOpened, &lifetime, &malvor::ProgramLifetime::watch);
-    w.About_Click(1);
-    QPointer<frm_About> about = w.aboutWindow();
-    ASSERT_TRUE(about && QTest::qWaitForWindowActive(about));
-    QLabel* label5 = child<QLabel>(*about, "Label5");
-    EXPECT_EQ(label5->text(), text);
-    label5->setText("changed");
+    QPointer<frm_About> about = open_about();
+    ASSERT_TRUE(about);
+    EXPECT_EQ(text_of(*about)->text(), about_text);
+    text_of(*about)->setText("changed");
     about->hide();
-    w.About_Click(1);
-    EXPECT_EQ(std::tuple(w.aboutWindow(), about->isVisible(), label5->text()),
-              std::tuple(about.data(), true, QString("changed")));  // the same window, not loaded again
+    EXPECT_EQ(open_about().data(), about.data());
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(text_of(*about)->text(), "changed");
+}
 
+TEST_F(AboutWindowTest, IsBuiltAnewAfterOk)
+{
+    QPointer<frm_About> about = open_about();
+    ASSERT_TRUE(about);
+    text_of(*about)->setText("changed");
     QTest::mouseClick(child(*about, "cmdOK"), Qt::LeftButton);
     flush_deletions();
     EXPECT_TRUE(about.isNull());
-    w.About_Click(1);
-    ASSERT_TRUE(about = w.aboutWindow());
-    EXPECT_EQ(child<QLabel>(*about, "Label5")->text(), text);
+    ASSERT_TRUE(about = open_about());
+    EXPECT_EQ(text_of(*about)->text(), about_text);
+}
 
+TEST_F(AboutWindowTest, OutlivesTheMainWindowAndEndsTheProgramLast)
+{
+    int ended = 0;
+    malvor::ProgramLifetime lifetime([&] { ++ended; });
+    lifetime.watch(&open());
+    QObject::connect(
+        window.get(), &frm_eagle::windowOpened, &lifetime, &malvor::ProgramLifetime::watch);
+    QPointer<frm_About> about = open_about();
     window->close();
     window.reset();
     ASSERT_TRUE(about);
-    EXPECT_EQ(std::tuple(ended, about->isVisible()), std::tuple(0, true));
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(ended, 0);
     about->close();  // the title bar's close button
     flush_deletions();
-    EXPECT_EQ(std::tuple(about.isNull(), ended), std::tuple(true, 1));
+    EXPECT_TRUE(about.isNull());
+    EXPECT_EQ(ended, 1);
 }
 
 }  // namespace

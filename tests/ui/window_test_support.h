@@ -9,11 +9,27 @@
 #include "frm_eagle.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+// Failures show Qt values as Qt writes them for debugging ("QSize(339, 219)", the names of
+// window flags) rather than as bytes.
+template <class T>
+concept DebugPrintable = requires(QDebug debug, const T& value)
+{
+    debug << value;
+};
+
+template <class T>
+requires DebugPrintable<T>
+void PrintTo(const T& value, std::ostream* out)
+{
+    QString text;
+    QDebug(&text).nospace() << value;
+    *out << text.toStdString();
+}
 
 template <class T = QWidget>
 T* child(const QObject& parent, const char* name)
@@ -24,7 +40,20 @@ T* child(const QObject& parent, const char* name)
 }
 
 // Lets windows closed with WA_DeleteOnClose go.
-inline void flush_deletions() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+inline void flush_deletions()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A message box as the window would show it; `text` is where its text starts.
+inline void expect_box(const QMessageBox& box, const QString& title, QMessageBox::Icon icon,
+                       QMessageBox::StandardButtons buttons, const QString& text)
+{
+    EXPECT_EQ(box.windowTitle(), title);
+    EXPECT_EQ(box.icon(), icon);
+    EXPECT_EQ(box.standardButtons(), buttons);
+    EXPECT_EQ(box.text().left(text.size()), text);
+}
 
 class WindowTest : public testing::Test {
 protected:
@@ -39,8 +68,9 @@ protected:
     frm_eagle& open(frm_eagle::Load load = frm_eagle::Load::now)
     {
         window = std::make_unique<frm_eagle>(nullptr, load);
-        window->setMessageShower(
-            [this](const malvor::Message& m, QWidget*) { shown.push_back(malvor::make_message_box(m, nullptr)); });
+        window->setMessageShower([this](const malvor::Message& m, QWidget*) {
+            shown.push_back(malvor::make_message_box(m, nullptr));
+        });
         window->show();
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -72,7 +102,8 @@ protected:
         QListWidgetItem* item = list->findItems(name, Qt::MatchExactly).value(0);
         ASSERT_NE(item, nullptr) << name.toStdString();
         list->scrollToItem(item);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+        QTest::mouseClick(
+            list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
         QTest::mouseClick(child(*window, "Cmd_read"), Qt::LeftButton);
     }
 
