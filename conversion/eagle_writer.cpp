@@ -5,6 +5,11 @@
 #include <cstring>
 #include <memory>
 
+// Builds for the fuzzer make the buffer tiny, so that short scripts cross its end.
+#ifndef MALVOR_SCRIPT_BUFFER_BYTES
+#define MALVOR_SCRIPT_BUFFER_BYTES (std::size_t{1} << 18)
+#endif
+
 namespace malvor {
 namespace {
 
@@ -132,7 +137,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t capacity = std::size_t{1} << 18;
+    static constexpr std::size_t capacity = MALVOR_SCRIPT_BUFFER_BYTES;
     const ScriptSink& sink_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
