@@ -113,9 +113,11 @@ int list_entries(const NetlistTables& tables, std::FILE* out)
         tables.append_component_entry(buffer, k);
         line_done();
     }
-    for (Count row = 0; row < tables.node_line_count() && ok; ++row) {
-        tables.append_node_entry(buffer, row);
-        line_done();
+    for (Count i = 1; i <= tables.net_count() && ok; ++i) {
+        for (Count j = 1; j <= tables.node_count(i) && ok; ++j) {
+            tables.append_node_entry(buffer, i, j);
+            line_done();
+        }
     }
     ok = ok && put(out, buffer);
     return ok && std::fflush(out) == 0 ? exit_ok : exit_failure;

@@ -73,7 +73,19 @@ public:
     // there. Returns the number of characters written.
     std::size_t word(std::string_view word)
     {
-        if (!word_needs_quotes(word)) {
+        if (word.size() <= capacity - used_) {
+            // Common case: copy and check in one pass; the copy is dropped if quotes are needed.
+            char* out = buffer_.get() + used_;
+            bool plain = true;
+            for (char c : word) {
+                plain &= c != ' ' && kind_of(c) != needs_quotes;
+                *out++ = c;
+            }
+            if (plain) {
+                used_ += word.size();
+                return word.size();
+            }
+        } else if (!word_needs_quotes(word)) {
             *this << word;
             return word.size();
         }
@@ -149,11 +161,18 @@ void write_components(const NetlistTables& tables, ScriptBuffer& out)
     long long y = 10000;
     for (Count i = 1; i <= tables.component_count(); ++i) {
         auto [name, pack, value] = tables.component(i);
+        // " ( x y );" and its line end, the same for "Add" and "Name".
+        char point[64] = " ( ";
+        char* end = std::to_chars(point + 3, point + sizeof point, x).ptr;
+        *end++ = ' ';
+        end = std::to_chars(end, point + sizeof point, y).ptr;
+        std::memcpy(end, " );\r\n", 5);
+        const std::string_view at(point, static_cast<std::size_t>(end + 5 - point));
         out << "Add ";
         out.word(pack);
-        out << " ( " << x << ' ' << y << " );\r\nName ";
+        out << at << "Name ";
         out.word(name);
-        out << " ( " << x << ' ' << y << " );\r\nValue ";
+        out << at << "Value ";
         out.word(name);
         out << ' ';
         out.word(value);

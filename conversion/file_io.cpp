@@ -1,5 +1,6 @@
 #include "file_io.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -425,7 +426,7 @@ FileDone write_file_atomically(const fs::path& requested, const ByteProducer& pr
     take_over_attributes(temporary.fd(), existing);
 
     {
-        FileSizeSignalIgnored size_limit_is_an_error;
+        [[maybe_unused]] FileSizeSignalIgnored size_limit_is_an_error;
         produce([&](std::string_view bytes) {
             if (!code && !write_all(temporary.fd(), bytes))
                 code = last_errno();

@@ -87,7 +87,17 @@ std::string_view NetlistTables::node_line(Count row) const
 {
     if (row < 0 || row >= node_line_count())
         return {};
-    return line(nodes_[static_cast<std::size_t>(row)]);
+    auto r = static_cast<std::size_t>(row);
+    const std::uint32_t start = nodes_[r] & ~last_of_net_flag;
+    if ((nodes_[r] & last_of_net_flag) != 0 || r + 1 == nodes_.size())
+        return line(start);
+    // The next node line of the same net follows right after this one's line end.
+    std::size_t end = nodes_[r + 1] & ~last_of_net_flag;
+    if (text_[end - 1] == '\n' && end - 1 > start && text_[end - 2] == '\r')
+        end -= 2;
+    else
+        end -= 1;
+    return text_.substr(start, end - start);
 }
 
 std::string_view NetlistTables::sig_node(Count i, Count j) const
@@ -136,6 +146,14 @@ void NetlistTables::append_node_entry(std::string& out, Count row) const
     if (row < 0 || row >= node_line_count())
         return;
     auto [net, node] = node_position(row);
+    append_node_entry(out, net, node);
+}
+
+void NetlistTables::append_node_entry(std::string& out, Count net, Count node) const
+{
+    if (node < 1 || node > node_count(net))
+        return;
+    const Count row = first_node_row(net) + node - 1;
     append_number(out, net);
     out += '-';
     append_number(out, node);
@@ -153,6 +171,8 @@ void NetlistTables::add_component(std::size_t name_line)
 
 void NetlistTables::start_net(std::size_t name_line)
 {
+    if (!nodes_.empty())
+        nodes_.set(nodes_.size() - 1, nodes_[nodes_.size() - 1] | last_of_net_flag);
     ++s;
     n = 1;
     nets_.push_back(static_cast<std::uint32_t>(name_line));

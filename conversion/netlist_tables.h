@@ -10,6 +10,7 @@
 #include "source_bytes.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,6 +65,7 @@ public:
     // The same entry lines appended to `out`, for callers that list many of them.
     void append_component_entry(std::string& out, Count k) const;
     void append_node_entry(std::string& out, Count row) const;
+    void append_node_entry(std::string& out, Count i, Count j) const;  // node j of net i
     // The net number and node number of a node-list row.
     std::pair<Count, Count> node_position(Count row) const;
 
@@ -84,9 +86,11 @@ private:
     OffsetList nets_;        // start of each net's name line, or a replaced name's index
                              // with replaced_flag set
     OffsetList first_node_;  // index in nodes_ of each net's first node
-    OffsetList nodes_;       // start of every node line, net after net
-    std::vector<std::string> replaced_names_;
+    OffsetList nodes_;       // start of every node line, net after net; the last node line
+                             // before a later net's start has last_of_net_flag set
+    std::deque<std::string> replaced_names_;  // grows without moving the names
     static constexpr std::uint32_t replaced_flag = std::uint32_t{1} << 31;
+    static constexpr std::uint32_t last_of_net_flag = std::uint32_t{1} << 31;
 };
 
 // "001", "012", "1000": at least three digits.

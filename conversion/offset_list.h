@@ -29,7 +29,7 @@ public:
     void push_back(Position value)
     {
         if ((size_ & block_mask) == 0)
-            blocks_.push_back(std::make_unique<Position[]>(block_size));
+            add_block();
         blocks_.back()[size_ & block_mask] = value;
         ++size_;
     }
@@ -54,7 +54,21 @@ private:
     static constexpr std::size_t block_size = std::size_t{1} << block_bits;
     static constexpr std::size_t block_mask = block_size - 1;
 
-    std::vector<std::unique_ptr<Position[]>> blocks_;
+    // Memory for blocks, taken from the system in runs; the first runs hold one block, so a
+    // small netlist costs little.
+    struct Run {
+        void* start = nullptr;
+        bool large = false;
+    };
+    struct RunRelease {
+        void operator()(Run* run) const;
+    };
+    void add_block();
+
+    std::vector<Position*> blocks_;
+    std::vector<std::unique_ptr<Run, RunRelease>> runs_;
+    Position* unused_ = nullptr;  // the rest of the last run
+    std::size_t unused_blocks_ = 0;
     std::size_t size_ = 0;
 };
 

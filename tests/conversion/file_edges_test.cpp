@@ -269,7 +269,7 @@ TEST(SizeEdges, ScriptsAcrossTheWritersBuffer)
     const std::string node(300 << 10, 'n');
     const std::string quoted_node = "x;" + node;
     const std::string lines = "(\r\nBIG\r\n" + node + "\r\n" + quoted_node + "\r\n)\r\n";
-    EXPECT_EQ(eagle_script(read_tango(lines), "p"),
+    EXPECT_TRUE(eagle_script(read_tango(lines), "p") ==
               "Use p;\r\nGrid Mil;\n\r\nSignal BIG " + node + " \\\r       '" + quoted_node
                   + "' \\\r       ;\r\n");
 
@@ -283,7 +283,7 @@ TEST(SizeEdges, ScriptsAcrossTheWritersBuffer)
     }
     std::string streamed;
     write_eagle_script(read_tango(components(80000)), "p", [&](std::string_view piece) { streamed += piece; });
-    EXPECT_EQ(streamed, expected);
+    EXPECT_TRUE(streamed == expected);  // a diff of megabytes would not help
 }
 
 }  // namespace
