@@ -281,8 +281,20 @@ TEST(SizeEdges, ScriptsAcrossTheWritersBuffer)
         expected += "Add R0805" + point + "Name " + name + point + "Value " + name + " "
                     + std::to_string(k % 97) + "k;\n\r\n";
     }
+    // And a net of 80,000 nodes, compared without its line breaks.
+    std::string nodes;
+    expected += "Signal VCC ";
+    for (int k = 1; k <= 80000; ++k) {
+        nodes += "R" + std::to_string(k) + ",1\r\n";
+        expected += "R" + std::to_string(k) + " 1 ";
+    }
+    expected += ";\r\n";
     std::string streamed;
-    write_eagle_script(read_tango(components(80000)), "p", [&](std::string_view piece) { streamed += piece; });
+    write_eagle_script(read_tango(components(80000) + "(\r\nVCC\r\n" + nodes + ")\r\n"), "p",
+                       [&](std::string_view piece) { streamed += piece; });
+    const std::string line_break = "\\\r       ";
+    for (auto at = streamed.find(line_break); at != std::string::npos; at = streamed.find(line_break, at))
+        streamed.erase(at, line_break.size());
     EXPECT_TRUE(streamed == expected);  // a diff of megabytes would not help
 }
 
