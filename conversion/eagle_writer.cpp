@@ -29,6 +29,27 @@ constexpr auto byte_kinds = [] {
 
 ByteKind kind_of(char c) { return byte_kinds[static_cast<unsigned char>(c)]; }
 
+// The same facts as tables the copying loops can use without branches: the byte a node line
+// writes for each byte, and marks for the bytes that need quotes (quote_in_node) and for
+// blanks, which need them only inside a word (quote_in_word).
+enum QuoteMark : unsigned char { quote_in_node = 1, quote_in_word = 2 };
+
+constexpr auto node_bytes = [] {
+    std::array<char, 256> bytes{};
+    for (int i = 0; i < 256; ++i)
+        bytes[static_cast<std::size_t>(i)] =
+            byte_kinds[static_cast<std::size_t>(i)] == separator ? ' ' : static_cast<char>(i);
+    return bytes;
+}();
+
+constexpr auto quote_marks = [] {
+    std::array<unsigned char, 256> marks{};
+    for (std::size_t i = 0; i < 256; ++i)
+        marks[i] = byte_kinds[i] == needs_quotes ? quote_in_node | quote_in_word : 0;
+    marks[static_cast<unsigned char>(' ')] = quote_in_word;
+    return marks;
+}();
+
 bool word_needs_quotes(std::string_view word)
 {
     for (char c : word)
@@ -76,12 +97,12 @@ public:
         if (word.size() <= capacity - used_) {
             // Common case: copy and check in one pass; the copy is dropped if quotes are needed.
             char* out = buffer_.get() + used_;
-            bool plain = true;
+            unsigned char marks = 0;
             for (char c : word) {
-                plain &= c != ' ' && kind_of(c) != needs_quotes;
+                marks |= quote_marks[static_cast<unsigned char>(c)];
                 *out++ = c;
             }
-            if (plain) {
+            if ((marks & quote_in_word) == 0) {
                 used_ += word.size();
                 return word.size();
             }
@@ -112,13 +133,13 @@ public:
         if (line.size() <= capacity) {
             // Common case: copy with commas turned into blanks, unless a word needs quotes.
             char* out = buffer_.get() + used_;
-            bool plain_words = true;
+            unsigned char marks = 0;
             for (char c : line) {
-                auto kind = kind_of(c);
-                plain_words = plain_words && kind != needs_quotes;
-                *out++ = kind == separator ? ' ' : c;
+                auto u = static_cast<unsigned char>(c);
+                marks |= quote_marks[u];
+                *out++ = node_bytes[u];
             }
-            if (plain_words) {
+            if ((marks & quote_in_node) == 0) {
                 used_ += line.size();
                 return line.size();
             }
