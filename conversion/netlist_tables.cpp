@@ -4,19 +4,28 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace malvor {
 
 namespace {
 
+// Writes at least three digits at `out` (room for 24 characters) and returns the end.
+char* put_number(char* out, Count value)
+{
+    if (value >= 0 && value < 1000) {
+        out[0] = static_cast<char>('0' + value / 100);
+        out[1] = static_cast<char>('0' + value / 10 % 10);
+        out[2] = static_cast<char>('0' + value % 10);
+        return out + 3;
+    }
+    return std::to_chars(out, out + 24, value).ptr;
+}
+
 void append_number(std::string& out, Count value)
 {
     char digits[24];
-    auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    auto length = static_cast<std::size_t>(end - digits);
-    if (value >= 0 && length < 3)
-        out.append(3 - length, '0');
-    out.append(digits, length);
+    out.append(digits, static_cast<std::size_t>(put_number(digits, value) - digits));
 }
 
 }  // namespace
@@ -154,10 +163,12 @@ void NetlistTables::append_node_entry(std::string& out, Count net, Count node) c
     if (node < 1 || node > node_count(net))
         return;
     const Count row = first_node_row(net) + node - 1;
-    append_number(out, net);
-    out += '-';
-    append_number(out, node);
-    out += "  :   ";
+    char head[64];
+    char* end = put_number(head, net);
+    *end++ = '-';
+    end = put_number(end, node);
+    std::memcpy(end, "  :   ", 6);
+    out.append(head, static_cast<std::size_t>(end + 6 - head));
     out += sig_name(net);
     out += "   ";
     out += node_line(row);
