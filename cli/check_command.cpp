@@ -13,21 +13,20 @@
 namespace malvor {
 namespace {
 
-// Why a file could not be read, as the message shows it.
-std::string read_failure(const ReadResult& file)
+std::optional<SourceBytes> read_input(const char* what, const std::string& path, std::FILE* err)
 {
-    return file.error;
-}
-
-std::optional<std::string> read_input(const char* what, const std::string& path, std::FILE* err)
-{
-    auto file = read_whole_file(std::filesystem::u8path(path));
-    if (!file.ok()) {
-        std::fprintf(err, "malvor-convert: cannot read %s '%s': %s\n", what, path.c_str(),
-                     read_failure(file).c_str());
-        return std::nullopt;
+    std::error_code error;
+    try {
+        auto file = read_whole_file(std::filesystem::u8path(path));
+        if (file.ok())
+            return std::move(file.value);
+        error = file.error;
+    } catch (const std::bad_alloc&) {
+        error = std::make_error_code(std::errc::not_enough_memory);
     }
-    return std::move(file.bytes);
+    std::fprintf(err, "malvor-convert: cannot read %s '%s': %s\n", what, path.c_str(),
+                 error.message().c_str());
+    return std::nullopt;
 }
 
 std::string counted(long long count, const char* one, const char* more)
@@ -47,7 +46,7 @@ int run_check(const std::string& netlist, const std::string& library, std::FILE*
     if (!library_bytes)
         return exit_failure;
 
-    auto parts = read_eagle_library(*library_bytes);
+    auto parts = read_eagle_library(library_bytes->view());
     library_bytes.reset();
     if (parts.error) {
         std::fprintf(err, "malvor-convert: library '%s' is %s%s%s\n", library.c_str(),

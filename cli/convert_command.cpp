@@ -7,9 +7,12 @@
 #include "tango_reader.h"
 #include "version.h"
 
+#include <cerrno>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string_view>
+#include <system_error>
 
 namespace malvor {
 namespace {
@@ -86,22 +89,45 @@ bool put(std::FILE* out, std::string_view bytes)
 
 std::optional<NetlistTables> read_netlist(const std::string& path, std::FILE* err)
 {
-    auto file = read_whole_file(std::filesystem::u8path(path));
-    if (!file.ok()) {
-        std::fprintf(err, "malvor-convert: cannot read netlist '%s': %s\n", path.c_str(),
-                     file.error.c_str());
-        return std::nullopt;
+    std::error_code error;
+    try {
+        auto file = read_whole_file(std::filesystem::u8path(path));
+        if (file.ok())
+            return read_tango(std::move(file.value));
+        error = file.error;
+    } catch (const std::bad_alloc&) {
+        error = std::make_error_code(std::errc::not_enough_memory);
     }
-    return read_tango(std::move(file.bytes));
+    std::fprintf(err, "malvor-convert: cannot read netlist '%s': %s\n", path.c_str(),
+                 error.message().c_str());
+    return std::nullopt;
 }
 
 int list_entries(const NetlistTables& tables, std::FILE* out)
 {
+    // Entry lines are short: collected in a large buffer, they cost one write per megabyte.
+    constexpr std::size_t flush_at = std::size_t{1} << 20;
+    std::string buffer;
+    buffer.reserve(flush_at + 4096);
     bool ok = true;
-    for (Count k = 1; k <= tables.component_count() && ok; ++k)
-        ok = put(out, tables.component_entry(k) + '\n');
-    for (Count row = 0; row < tables.node_line_count() && ok; ++row)
-        ok = put(out, tables.node_entry(row) + '\n');
+    auto line_done = [&] {
+        buffer += '\n';
+        if (buffer.size() >= flush_at) {
+            ok = put(out, buffer);
+            buffer.clear();
+        }
+    };
+    for (Count k = 1; k <= tables.component_count() && ok; ++k) {
+        tables.append_component_entry(buffer, k);
+        line_done();
+    }
+    for (Count i = 1; i <= tables.net_count() && ok; ++i) {
+        for (Count j = 1; j <= tables.node_count(i) && ok; ++j) {
+            tables.append_node_entry(buffer, i, j);
+            line_done();
+        }
+    }
+    ok = ok && put(out, buffer);
     return ok && std::fflush(out) == 0 ? exit_ok : exit_failure;
 }
 
@@ -110,6 +136,10 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
     const std::string& netlist = request.files[0];
     auto library_file = std::filesystem::u8path(request.files[1]).filename().u8string();
     auto eaglelib = library_name(std::string(library_file.begin(), library_file.end()));
+    if (auto problem = check_library_name(eaglelib)) {
+        std::fprintf(err, "malvor-convert: invalid library name: %s\n", problem.message().c_str());
+        return exit_usage;
+    }
 
     auto tables = read_netlist(netlist, err);
     if (!tables)
@@ -126,16 +156,24 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
     }
 
     std::string eaglefile = request.output ? *request.output : script_path(netlist);
-    auto error = write_file_atomically(std::filesystem::u8path(eaglefile), [&](const auto& write) {
+    auto written = write_file_atomically(std::filesystem::u8path(eaglefile), [&](const auto& write) {
         write_eagle_script(*tables, eaglelib, write);
     });
-    if (!error.empty()) {
+    if (!written.ok()) {
         std::fprintf(err, "malvor-convert: cannot write script '%s': %s\n", eaglefile.c_str(),
-                     error.c_str());
+                     written.error.message().c_str());
         return exit_failure;
     }
-    if (!request.output)
-        std::fprintf(out, "%s\n", eaglefile.c_str());
+    if (!request.output) {
+        // The script is written, but whoever runs the converter learns its name from here.
+        errno = 0;
+        if (!put(out, eaglefile + '\n') || std::fflush(out) != 0) {
+            std::error_code reason(errno != 0 ? errno : EIO, std::generic_category());
+            std::fprintf(err, "malvor-convert: script written, but its path could not be printed: %s\n",
+                         reason.message().c_str());
+            return exit_failure;
+        }
+    }
     return exit_ok;
 }
 
@@ -157,7 +195,13 @@ int run_convert_command(const std::vector<std::string>& arguments, std::FILE* ou
         return exit_ok;
     case Request::list: {
         auto tables = read_netlist(request->files[0], err);
-        return tables ? list_entries(*tables, out) : exit_failure;
+        if (!tables)
+            return exit_failure;
+        if (list_entries(*tables, out) != exit_ok) {
+            std::fprintf(err, "malvor-convert: cannot write the entries to standard output\n");
+            return exit_failure;
+        }
+        return exit_ok;
     }
     case Request::check:
         return run_check(request->files[0], request->files[1], out, err);

@@ -1,4 +1,5 @@
 #include "convert_command.h"
+#include "file_io.h"
 
 #include <cstdio>
 #include <string>
@@ -28,6 +29,7 @@ std::string utf8_of(const wchar_t* wide)
 int wmain(int argc, wchar_t** argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);  // scripts keep their CR LF and lone CR bytes
+    malvor::remove_temporary_file_on_signals();
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.push_back(utf8_of(argv[i]));
@@ -38,6 +40,7 @@ int wmain(int argc, wchar_t** argv)
 
 int main(int argc, char** argv)
 {
+    malvor::remove_temporary_file_on_signals();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     return malvor::run_convert_command(arguments, stdout, stderr);
 }

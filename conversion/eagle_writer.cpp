@@ -7,6 +7,11 @@
 #include <cstring>
 #include <memory>
 
+// Builds for the fuzzer make the buffer tiny, so that short scripts cross its end.
+#ifndef MALVOR_SCRIPT_BUFFER_BYTES
+#define MALVOR_SCRIPT_BUFFER_BYTES (std::size_t{1} << 18)
+#endif
+
 namespace malvor {
 namespace {
 
@@ -29,6 +34,35 @@ constexpr auto byte_kinds = [] {
 unsigned kind_of(char c) { return byte_kinds[static_cast<unsigned char>(c)]; }
 
 bool is_separator(char c) { return (kind_of(c) & (blank | comma)) != 0; }
+
+// The same facts as tables the copying loops can use without branches: the byte a node line
+// writes for each byte (a comma becomes a blank), and marks for the bytes that need quotes
+// (quote_in_node), for blanks, which need them only inside a word (quote_in_word), and for
+// the commas and hyphens that decide how a node splits.
+enum NodeMark : unsigned char {
+    quote_in_node = 1,
+    quote_in_word = 2,
+    comma_mark = 4,
+    hyphen_mark = 8
+};
+
+constexpr auto node_bytes = [] {
+    std::array<char, 256> bytes{};
+    for (int i = 0; i < 256; ++i)
+        bytes[static_cast<std::size_t>(i)] =
+            byte_kinds[static_cast<std::size_t>(i)] == comma ? ' ' : static_cast<char>(i);
+    return bytes;
+}();
+
+constexpr auto node_marks = [] {
+    std::array<unsigned char, 256> marks{};
+    for (std::size_t i = 0; i < 256; ++i)
+        marks[i] = byte_kinds[i] == needs_quotes ? quote_in_node | quote_in_word : 0;
+    marks[static_cast<unsigned char>(' ')] = quote_in_word;
+    marks[static_cast<unsigned char>(',')] = comma_mark;
+    marks[static_cast<unsigned char>('-')] = hyphen_mark;
+    return marks;
+}();
 
 bool word_needs_quotes(std::string_view word)
 {
@@ -74,7 +108,19 @@ public:
     // there. Returns the number of characters written.
     std::size_t word(std::string_view word)
     {
-        if (!word_needs_quotes(word)) {
+        if (word.size() <= capacity - used_) {
+            // Common case: copy and check in one pass; the copy is dropped if quotes are needed.
+            char* out = buffer_.get() + used_;
+            unsigned char marks = 0;
+            for (char c : word) {
+                marks |= node_marks[static_cast<unsigned char>(c)];
+                *out++ = c;
+            }
+            if ((marks & quote_in_word) == 0) {
+                used_ += word.size();
+                return word.size();
+            }
+        } else if (!word_needs_quotes(word)) {
             *this << word;
             return word.size();
         }
@@ -102,16 +148,16 @@ public:
             return node_words(line, splitter.hyphen(line));
         // Common case: copy with commas turned into blanks, unless a word needs quotes.
         char* out = buffer_.get() + used_;
-        unsigned seen = 0;
+        unsigned char marks = 0;
         for (char c : line) {
-            auto kind = kind_of(c);
-            seen |= kind;
-            *out++ = kind == comma ? ' ' : c;
+            auto u = static_cast<unsigned char>(c);
+            marks |= node_marks[u];
+            *out++ = node_bytes[u];
         }
         auto split = std::string_view::npos;
-        if ((seen & (comma | hyphen)) == hyphen)
+        if ((marks & (comma_mark | hyphen_mark)) == hyphen_mark)
             split = splitter.hyphen(line);
-        if ((seen & needs_quotes) != 0)
+        if ((marks & quote_in_node) != 0)
             return node_words(line, split);
         if (split != std::string_view::npos)
             buffer_[used_ + split] = ' ';
@@ -158,7 +204,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t capacity = std::size_t{1} << 18;
+    static constexpr std::size_t capacity = MALVOR_SCRIPT_BUFFER_BYTES;
     const ScriptSink& sink_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
@@ -170,11 +216,18 @@ void write_components(const NetlistTables& tables, ScriptBuffer& out)
     long long y = 10000;
     for (Count i = 1; i <= tables.component_count(); ++i) {
         auto [name, pack, value] = tables.component(i);
+        // " ( x y );" and its line end, the same for "Add" and "Name".
+        char point[64] = " ( ";
+        char* end = std::to_chars(point + 3, point + sizeof point, x).ptr;
+        *end++ = ' ';
+        end = std::to_chars(end, point + sizeof point, y).ptr;
+        std::memcpy(end, " );\r\n", 5);
+        const std::string_view at(point, static_cast<std::size_t>(end + 5 - point));
         out << "Add ";
         out.word(pack);
-        out << " ( " << x << ' ' << y << " );\r\nName ";
+        out << at << "Name ";
         out.word(name);
-        out << " ( " << x << ' ' << y << " );\r\nValue ";
+        out << at << "Value ";
         out.word(name);
         out << ' ';
         out.word(value);

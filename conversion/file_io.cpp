@@ -1,121 +1,467 @@
 #include "file_io.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <cstdio>
-#include <memory>
+#include <csignal>
+#include <new>
 #include <random>
-#include <system_error>
+#include <string>
+#include <utility>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace malvor {
 namespace {
 
-std::FILE* open_file(const std::filesystem::path& path, const char* mode)
+namespace fs = std::filesystem;
+using ReadResult = FileResult<SourceBytes>;
+
+std::error_code last_errno()
 {
+    return {errno != 0 ? errno : EIO, std::generic_category()};
+}
+
+// The temporary file being written, for the signal handler: it only reads this pointer.
+std::atomic<const fs::path::value_type*> temporary_to_remove{nullptr};
+static_assert(std::atomic<const fs::path::value_type*>::is_always_lock_free);
+
+extern "C" void remove_temporary_and_die(int signal_number)
+{
+    if (const auto* name = temporary_to_remove.load()) {
 #ifdef _WIN32
-    std::wstring wide_mode(mode, mode + std::char_traits<char>::length(mode));
-    return _wfopen(path.c_str(), wide_mode.c_str());
+        ::_wunlink(name);
 #else
-    return std::fopen(path.c_str(), mode);
+        ::unlink(name);
 #endif
+    }
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
 }
 
-std::string reason(int error)
-{
-    return error != 0 ? std::generic_category().message(error) : std::string("input/output error");
-}
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { close(); }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    void reset(int fd) { close(); fd_ = fd; }
+    // Closes now and tells whether the system reported an error on close.
+    bool close()
+    {
+        if (fd_ < 0)
+            return true;
+#ifdef _WIN32
+        bool ok = ::_close(std::exchange(fd_, -1)) == 0;
+#else
+        bool ok = ::close(std::exchange(fd_, -1)) == 0;
+#endif
+        return ok;
+    }
+
+private:
+    int fd_;
 };
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// A name for the temporary file that no one else uses: hidden, beside the target.
-std::filesystem::path temporary_beside(const std::filesystem::path& target, unsigned attempt)
+// ---- reading --------------------------------------------------------------------------------
+
+// Reads to the end of a pipe or of a file whose size cannot be trusted.
+ReadResult read_stream(int fd, std::size_t size_hint)
 {
-    static std::mt19937_64 random{std::random_device{}()};
-    std::string name(1, '.');
-    name += target.filename().string();
-    name += ".tmp";
-    name += std::to_string(random() % 1000000000u);
-    name += std::to_string(attempt);
-    return target.parent_path() / name;
-}
-
-}  // namespace
-
-ReadResult read_whole_file(const std::filesystem::path& path)
-{
-    ReadResult result;
-    std::error_code code;
-    if (std::filesystem::is_directory(path, code)) {
-        result.error = reason(EISDIR);
-        return result;
-    }
-    errno = 0;
-    File file(open_file(path, "rb"));
-    if (!file) {
-        result.error = reason(errno);
-        return result;
-    }
-    // Read straight into the result: a netlist may be large, and one copy of it is enough.
-    auto expected = std::filesystem::file_size(path, code);
+    std::string buffer;
+    buffer.resize(size_hint + 1 > (std::size_t{1} << 16) ? size_hint + 1 : std::size_t{1} << 16);
     std::size_t used = 0;
-    result.bytes.resize(code ? std::size_t{1} << 16 : static_cast<std::size_t>(expected) + 1);
     for (;;) {
-        used += std::fread(result.bytes.data() + used, 1, result.bytes.size() - used, file.get());
-        if (used < result.bytes.size())
+        if (used == buffer.size()) {
+            if (used > largest_netlist)
+                return ReadResult::failure(FileError::netlist_too_large, FileStep::read);
+            buffer.resize(std::min<std::size_t>(buffer.size() * 2, largest_netlist + 1));
+        }
+#ifdef _WIN32
+        auto room = static_cast<unsigned>(std::min<std::size_t>(buffer.size() - used, 1u << 30));
+        auto got = ::_read(fd, buffer.data() + used, room);
+#else
+        auto got = ::read(fd, buffer.data() + used, buffer.size() - used);
+#endif
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return ReadResult::failure(last_errno(), FileStep::read);
+        }
+        if (got == 0)
             break;
-        result.bytes.resize(result.bytes.size() * 2);
+        used += static_cast<std::size_t>(got);
     }
-    if (std::ferror(file.get())) {
-        result.error = reason(errno);
-        result.bytes.clear();
-        return result;
-    }
-    result.bytes.resize(used);
+    if (used > largest_netlist)
+        return ReadResult::failure(FileError::netlist_too_large, FileStep::read);
+    buffer.resize(used);
+    buffer.shrink_to_fit();
+    ReadResult result;
+    result.value = SourceBytes(std::move(buffer));
     return result;
 }
 
-std::string write_file_atomically(const std::filesystem::path& target, const ByteProducer& produce)
-{
-    std::filesystem::path temporary;
-    File file;
-    int error = 0;
-    for (unsigned attempt = 0; attempt < 16 && !file; ++attempt) {
-        temporary = temporary_beside(target, attempt);
-        errno = 0;
-        file.reset(open_file(temporary, "wbx"));
-        error = errno;
-        if (!file && error != EEXIST)
-            break;
-    }
-    if (!file)
-        return reason(error);
+#ifdef _WIN32
 
-    bool written = true;
-    produce([&](std::string_view bytes) {
-        if (written && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-            written = false;
-            error = errno;
-        }
-    });
-    if (written && std::fflush(file.get()) != 0) {
-        written = false;
-        error = errno;
-    }
-    if (std::fclose(file.release()) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    std::error_code renamed;
-    if (written) {
-        std::filesystem::rename(temporary, target, renamed);
-        if (!renamed)
-            return {};
-    }
+ReadResult read_file(const fs::path& path, ReadKind kind)
+{
     std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    return written ? renamed.message() : reason(error);
+    if (fs::is_directory(path, ignored))
+        return ReadResult::failure(std::make_error_code(std::errc::is_a_directory), FileStep::open);
+    Descriptor fd(::_wopen(path.c_str(), _O_RDONLY | _O_BINARY));
+    if (!fd.valid())
+        return ReadResult::failure(last_errno(), FileStep::open);
+    struct _stat64 info {};
+    if (::_fstat64(fd.get(), &info) != 0)
+        return ReadResult::failure(last_errno(), FileStep::open);
+    const bool regular = (info.st_mode & _S_IFMT) == _S_IFREG;
+    if (kind == ReadKind::regular_only && !regular)
+        return ReadResult::failure(FileError::not_regular_file, FileStep::open);
+    if ((info.st_mode & _S_IFMT) == _S_IFCHR)
+        return ReadResult::failure(FileError::device_or_socket, FileStep::open);
+    if (regular && static_cast<std::uint64_t>(info.st_size) > largest_netlist)
+        return ReadResult::failure(FileError::netlist_too_large, FileStep::open);
+    return read_stream(fd.get(), regular ? static_cast<std::size_t>(info.st_size) : 0);
+}
+
+#else
+
+bool is_device_or_socket(mode_t mode)
+{
+    return S_ISCHR(mode) || S_ISBLK(mode) || S_ISSOCK(mode);
+}
+
+ReadResult read_file(const fs::path& path, ReadKind kind)
+{
+    // Opening some devices already does something (a tape rewinds), so they are refused by
+    // name first; the opened file's own kind decides in the end, as the name may change.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && is_device_or_socket(info.st_mode)) {
+        return ReadResult::failure(kind == ReadKind::regular_only ? FileError::not_regular_file
+                                                                  : FileError::device_or_socket,
+                                   FileStep::open);
+    }
+    // Without O_NONBLOCK, opening a FIFO waits for a writer.
+    int flags = O_RDONLY | O_CLOEXEC | (kind == ReadKind::regular_only ? O_NONBLOCK : 0);
+    Descriptor fd;
+    do {
+        fd.reset(::open(path.c_str(), flags));
+    } while (!fd.valid() && errno == EINTR);
+    if (!fd.valid())
+        return ReadResult::failure(last_errno(), FileStep::open);
+    if (::fstat(fd.get(), &info) != 0)
+        return ReadResult::failure(last_errno(), FileStep::open);
+    if (S_ISDIR(info.st_mode))
+        return ReadResult::failure(std::make_error_code(std::errc::is_a_directory), FileStep::open);
+    if (kind == ReadKind::regular_only && !S_ISREG(info.st_mode))
+        return ReadResult::failure(FileError::not_regular_file, FileStep::open);
+    if (is_device_or_socket(info.st_mode))
+        return ReadResult::failure(FileError::device_or_socket, FileStep::open);
+    if (!S_ISREG(info.st_mode))
+        return read_stream(fd.get(), 0);
+
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (size > largest_netlist)
+        return ReadResult::failure(FileError::netlist_too_large, FileStep::open);
+    if (size != 0) {
+        int map_flags = MAP_PRIVATE;
+#ifdef MAP_POPULATE
+        map_flags |= MAP_POPULATE;  // one pass over the page cache instead of a fault per page
+#endif
+        void* address = ::mmap(nullptr, size, PROT_READ, map_flags, fd.get(), 0);
+        if (address != MAP_FAILED) {
+            ReadResult result;
+            result.value = SourceBytes::adopt_mapping(address, static_cast<std::size_t>(size));
+            return result;
+        }
+    }
+    // Files that report no size (such as those under /proc) or cannot be mapped.
+    return read_stream(fd.get(), static_cast<std::size_t>(size));
+}
+
+#endif
+
+// ---- writing --------------------------------------------------------------------------------
+
+// A temporary file that is removed unless told to stay; while it exists, the signal
+// handler knows its name.
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() { discard(); }
+
+    // Creates a new file with a short fixed-length name in `folder`, which the script's
+    // name may use up to the system's limit.
+    std::error_code create(const fs::path& folder)
+    {
+        static std::mt19937_64 random{std::random_device{}()};
+        static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        for (int attempt = 0; attempt < 32; ++attempt) {
+            std::string name = ".";
+            for (int i = 0; i < 8; ++i)
+                name += letters[random() % (sizeof letters - 1)];
+            name += ".tmp";
+            path_ = folder / name;
+#ifdef _WIN32
+            fd_.reset(::_wopen(path_.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                               _S_IREAD | _S_IWRITE));
+#else
+            fd_.reset(::open(path_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
+#endif
+            if (fd_.valid()) {
+                temporary_to_remove.store(path_.c_str());
+                return {};
+            }
+            if (errno != EEXIST)
+                return last_errno();
+        }
+        return std::make_error_code(std::errc::file_exists);
+    }
+
+    int fd() const { return fd_.get(); }
+    const fs::path& path() const { return path_; }
+    bool close() { return fd_.close(); }
+    // The file has been renamed into place: nothing to remove any more.
+    void keep()
+    {
+        temporary_to_remove.store(nullptr);
+        path_.clear();
+    }
+
+private:
+    void discard()
+    {
+        fd_.close();
+        if (!path_.empty()) {
+            std::error_code ignored;
+            fs::remove(path_, ignored);
+            temporary_to_remove.store(nullptr);
+        }
+    }
+
+    Descriptor fd_;
+    fs::path path_;
+};
+
+// Past a file-size limit, write() fails with EFBIG instead of the process being killed.
+class FileSizeSignalIgnored {
+#ifdef SIGXFSZ
+public:
+    FileSizeSignalIgnored()
+    {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGXFSZ, &ignore, &previous_);
+    }
+    ~FileSizeSignalIgnored() { ::sigaction(SIGXFSZ, &previous_, nullptr); }
+
+private:
+    struct sigaction previous_ {};
+#endif
+};
+
+bool write_all(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+#ifdef _WIN32
+        auto chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), 1u << 30));
+        auto written = ::_write(fd, bytes.data(), chunk);
+#else
+        auto written = ::write(fd, bytes.data(), bytes.size());
+#endif
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// What is known of the file a script replaces.
+struct Existing {
+    bool exists = false;
+#ifndef _WIN32
+    struct stat info {};
+#endif
+};
+
+#ifdef _WIN32
+
+fs::path final_target(const fs::path& target, std::error_code&) { return target; }
+
+std::error_code inspect(const fs::path& target, Existing& existing)
+{
+    std::error_code code;
+    auto status = fs::status(target, code);
+    if (code && status.type() != fs::file_type::not_found)
+        return code;
+    existing.exists = fs::exists(status);
+    if (status.type() == fs::file_type::directory)
+        return std::make_error_code(std::errc::is_a_directory);
+    if (existing.exists && status.type() != fs::file_type::regular)
+        return FileError::not_regular_file;
+    return {};
+}
+
+void take_over_attributes(int, const Existing&) {}
+bool sync(int fd) { return ::_commit(fd) == 0; }
+
+std::error_code replace(const fs::path& temporary, const fs::path& target)
+{
+    if (::MoveFileExW(temporary.c_str(), target.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return {};
+    return {static_cast<int>(::GetLastError()), std::system_category()};
+}
+
+void sync_folder(const fs::path&) {}
+
+#else
+
+// Follows a chain of symbolic links to the name at its end, which may not exist yet.
+fs::path final_target(fs::path target, std::error_code& code)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return target;
+        auto next = fs::read_symlink(target, code);
+        if (code)
+            return target;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    code = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return target;
+}
+
+std::error_code inspect(const fs::path& target, Existing& existing)
+{
+    if (::stat(target.c_str(), &existing.info) != 0)
+        return errno == ENOENT ? std::error_code() : last_errno();
+    existing.exists = true;
+    if (S_ISDIR(existing.info.st_mode))
+        return std::make_error_code(std::errc::is_a_directory);
+    if (!S_ISREG(existing.info.st_mode))
+        return FileError::not_regular_file;
+    return {};
+}
+
+void take_over_attributes(int fd, const Existing& existing)
+{
+    if (!existing.exists)
+        return;  // created with 0666 less the umask
+    // Owner first: changing it clears set-user-ID bits, which the mode then restores. Only
+    // a privileged process may give the file away; others keep their own ownership.
+    if (existing.info.st_uid != ::geteuid() || existing.info.st_gid != ::getegid()) {
+        if (::fchown(fd, existing.info.st_uid, existing.info.st_gid) != 0)
+            (void)::fchown(fd, static_cast<uid_t>(-1), existing.info.st_gid);
+    }
+    (void)::fchmod(fd, existing.info.st_mode & 07777);
+}
+
+bool sync(int fd) { return ::fsync(fd) == 0; }
+
+std::error_code replace(const fs::path& temporary, const fs::path& target)
+{
+    return ::rename(temporary.c_str(), target.c_str()) == 0 ? std::error_code() : last_errno();
+}
+
+// Makes the new name durable. Some file systems cannot sync a folder; the script's data is
+// on disk already then, so that is no reason to report a failure.
+void sync_folder(const fs::path& folder)
+{
+    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid())
+        (void)::fsync(fd.get());
+}
+
+#endif
+
+}  // namespace
+
+FileResult<SourceBytes> read_whole_file(const fs::path& path, ReadKind kind)
+{
+    try {
+        return read_file(path, kind);
+    } catch (const std::bad_alloc&) {
+        return ReadResult::failure(std::make_error_code(std::errc::not_enough_memory),
+                                   FileStep::read);
+    }
+}
+
+FileDone write_file_atomically(const fs::path& requested, const ByteProducer& produce)
+{
+    std::error_code code;
+    const fs::path target = final_target(requested, code);
+    if (code)
+        return FileDone::failure(code, FileStep::open);
+    Existing existing;
+    if ((code = inspect(target, existing)))
+        return FileDone::failure(code, FileStep::open);
+
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    TemporaryFile temporary;
+    if ((code = temporary.create(folder)))
+        return FileDone::failure(code, FileStep::create);
+    take_over_attributes(temporary.fd(), existing);
+
+    {
+        [[maybe_unused]] FileSizeSignalIgnored size_limit_is_an_error;
+        produce([&](std::string_view bytes) {
+            if (!code && !write_all(temporary.fd(), bytes))
+                code = last_errno();
+        });
+    }
+    if (code)
+        return FileDone::failure(code, FileStep::write);
+    if (!sync(temporary.fd()))
+        return FileDone::failure(last_errno(), FileStep::sync);
+    if (!temporary.close())
+        return FileDone::failure(last_errno(), FileStep::write);
+    if ((code = replace(temporary.path(), target)))
+        return FileDone::failure(code, FileStep::rename);
+    temporary.keep();
+    sync_folder(folder);
+    return {};
+}
+
+void remove_temporary_file_on_signals()
+{
+#ifdef _WIN32
+    for (int signal_number : {SIGINT, SIGTERM})
+        std::signal(signal_number, remove_temporary_and_die);
+#else
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous {};
+        ::sigaction(signal_number, nullptr, &previous);
+        if (previous.sa_handler == SIG_IGN)
+            continue;  // as under nohup: the signal is not meant for this process
+        struct sigaction cleanup {};
+        cleanup.sa_handler = remove_temporary_and_die;
+        sigemptyset(&cleanup.sa_mask);
+        ::sigaction(signal_number, &cleanup, nullptr);
+    }
+#endif
 }
 
 }  // namespace malvor

@@ -1,12 +1,21 @@
 #pragma once
 // Lines of a netlist's text: they end at CR, CR LF or LF, and nothing follows a final line end.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
 namespace malvor {
+
+inline std::uint64_t byte_swapped(std::uint64_t word)
+{
+    std::uint64_t swapped = 0;
+    for (int i = 0; i < 8; ++i, word >>= 8)
+        swapped = (swapped << 8) | (word & 0xff);
+    return swapped;
+}
 
 inline bool ends_line(char c)
 {
@@ -20,22 +29,24 @@ inline std::size_t line_end(std::string_view text, std::size_t start)
     constexpr std::uint64_t ones = 0x0101010101010101u;
     const char* p = text.data() + start;
     const char* end = text.data() + text.size();
-    for (;;) {
-        // Eight bytes at a time while none of them is a control character.
-        while (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (((word - ones * 14) & ~word & ones * 0x80) != 0)
-                break;
-            p += 8;
+    // Eight bytes at a time: a mask marks every byte below 14 (and, rarely, a byte above a
+    // marked one); each marked byte is checked, from the first one up.
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if constexpr (std::endian::native != std::endian::little)
+            word = byte_swapped(word);
+        for (auto marked = (word - ones * 14) & ~word & ones * 0x80; marked != 0; marked &= marked - 1) {
+            const char* c = p + std::countr_zero(marked) / 8;
+            if (ends_line(*c))
+                return static_cast<std::size_t>(c - text.data());
         }
-        const char* stop = end - p >= 8 ? p + 8 : end;
-        for (; p != stop; ++p)
-            if (ends_line(*p))
-                return static_cast<std::size_t>(p - text.data());
-        if (p == end)
-            return text.size();
+        p += 8;
     }
+    for (; p != end; ++p)
+        if (ends_line(*p))
+            return static_cast<std::size_t>(p - text.data());
+    return text.size();
 }
 
 // The start of the line after the one that ends at `end`.

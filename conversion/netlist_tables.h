@@ -2,13 +2,15 @@
 // The in-memory form of one Tango netlist: components, nets and the nodes of every net.
 //
 // The tables keep the netlist's own bytes and, for every cell, only where its line starts:
-// a line is found again when it is asked for. So they cost a word per line of the netlist,
+// a line is found again when it is asked for. So they cost 4 bytes per line of the netlist,
 // whatever the shape of its nets. Numbering is 1-based, as in the entry lines; index 0 is
 // never a valid cell.
 
 #include "offset_list.h"
+#include "source_bytes.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,14 +38,15 @@ public:
     std::string_view rigo;  // the line the reader read last
 
     NetlistTables();
-    explicit NetlistTables(std::shared_ptr<const std::string> source);
+    // The source must be smaller than 2 GiB.
+    explicit NetlistTables(std::shared_ptr<const SourceBytes> source);
 
     Count component_count() const { return d - 1; }
     Count net_count() const { return s; }
     // All node lines of all nets, in file order: the rows of the node list.
     Count node_line_count() const { return static_cast<Count>(nodes_.size()); }
     // The netlist's bytes: every cell read from the file is a view into them.
-    std::string_view source() const { return *source_; }
+    std::string_view source() const { return text_; }
 
     // Cells; empty text outside the filled range, like a cell never written.
     Component component(Count k) const;
@@ -63,6 +66,10 @@ public:
     std::string component_entry(Count k) const;
     // Row 0 .. node_line_count() - 1 of the node list.
     std::string node_entry(Count row) const;
+    // The same entry lines appended to `out`, for callers that list many of them.
+    void append_component_entry(std::string& out, Count k) const;
+    void append_node_entry(std::string& out, Count row) const;
+    void append_node_entry(std::string& out, Count i, Count j) const;  // node j of net i
     // The net number and node number of a node-list row.
     std::pair<Count, Count> node_position(Count row) const;
 
@@ -75,16 +82,21 @@ public:
     void replace_sig_name(Count i, std::string name);
 
 private:
-    std::string_view line(std::uint64_t start) const;
+    std::string_view line(std::uint32_t start) const;
 
-    std::shared_ptr<const std::string> source_;
+    std::shared_ptr<const SourceBytes> source_;
+    std::string_view text_;
     OffsetList components_;  // start of each component's name line
     OffsetList nets_;        // start of each net's name line, or a replaced name's index
                              // with replaced_flag set
     OffsetList first_node_;  // index in nodes_ of each net's first node
-    OffsetList nodes_;       // start of every node line, net after net
-    std::vector<std::pair<std::uint64_t, std::string>> replaced_names_;  // name line, name
-    static constexpr std::uint64_t replaced_flag = std::uint64_t{1} << 63;
+    OffsetList nodes_;       // start of every node line, net after net; the last node line
+                             // before a later net's start has last_of_net_flag set
+    // Replaced names with the start of the name line they replace; a deque grows without moving
+    // the names that views point into.
+    std::deque<std::pair<std::uint32_t, std::string>> replaced_names_;
+    static constexpr std::uint32_t replaced_flag = std::uint32_t{1} << 31;
+    static constexpr std::uint32_t last_of_net_flag = std::uint32_t{1} << 31;
 };
 
 // "001", "012", "1000": at least three digits.

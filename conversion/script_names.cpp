@@ -25,9 +25,20 @@ std::string lower_ascii(std::string_view text)
 
 std::string library_name(std::string_view library_file_name)
 {
-    if (library_file_name.size() > 4)
+    if (library_file_name.size() >= 4
+        && lower_ascii(library_file_name.substr(library_file_name.size() - 4)) == ".lbr")
         library_file_name.remove_suffix(4);
     return lower_ascii(library_file_name);
+}
+
+std::error_code check_library_name(std::string_view eaglelib)
+{
+    if (eaglelib.empty())
+        return FileError::empty_library_name;
+    for (char c : eaglelib)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return FileError::control_character_in_name;
+    return {};
 }
 
 std::string script_path(std::string_view tangofile, PathCase path_case)

@@ -1,17 +1,24 @@
 #pragma once
 // The names the script gets: the library name in its "Use" statement and the script's path.
 
+#include "file_errors.h"
+
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace malvor {
 
 // ASCII letters to lower case; every other byte as it is.
 std::string lower_ascii(std::string_view text);
 
-// The library name of a library file name (no folder): the name without its last four
-// characters (".lbr"), in lower case. A name of four characters or fewer is kept whole.
+// The library name of a library file name (no folder): the name without a final ".lbr" (any
+// case), in lower case.
 std::string library_name(std::string_view library_file_name);
+
+// Why a library name cannot go into a script: it is empty, or it holds a control character
+// (a CR or LF would end the "Use" statement's line). Empty on success.
+std::error_code check_library_name(std::string_view eaglelib);
 
 // Whether script paths are lower-cased as a whole (file systems that ignore case) or only in
 // their file name (file systems that keep it, where lower-cased folders would not exist).

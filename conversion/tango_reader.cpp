@@ -65,12 +65,17 @@ void replace_long_names(NetlistTables& tables, const std::vector<Count>& long_na
 
 }  // namespace
 
-NetlistTables read_tango(std::string text)
+NetlistTables read_tango(std::string bytes)
+{
+    return read_tango(SourceBytes(std::move(bytes)));
+}
+
+NetlistTables read_tango(SourceBytes source)
 {
     // The tables keep the bytes: their cells are positions in them.
-    auto bytes = std::make_shared<const std::string>(std::move(text));
+    auto bytes = std::make_shared<const SourceBytes>(std::move(source));
     NetlistTables tables(bytes);
-    LineSource lines(*bytes);
+    LineSource lines(bytes->view());
     std::vector<Count> long_names;
     std::unordered_set<long long> taken;
 

@@ -15,6 +15,8 @@
 #include <QScreen>
 
 #include <filesystem>
+#include <new>
+#include <system_error>
 
 namespace {
 
@@ -141,15 +143,26 @@ void frm_eagle::Cmd_read_Click()
     // system accepts.
     const QString path = QDir::toNativeSeparators(ui->lst_open->folder()) + QDir::separator() +
                          malvor::path_from_bytes(name);
-    malvor::ReadResult file = malvor::read_whole_file(file_system_path(path));
-    if (!file.ok()) {
+    // Regular files only: a FIFO or device behind a "*.net" name must not stall the window.
+    std::error_code failure;
+    malvor::NetlistTables read;
+    try {
+        auto file = malvor::read_whole_file(file_system_path(path), malvor::ReadKind::regular_only);
+        if (file.ok())
+            read = malvor::read_tango(std::move(file.value));
+        else
+            failure = file.error;
+    } catch (const std::bad_alloc&) {
+        failure = std::make_error_code(std::errc::not_enough_memory);
+    }
+    if (failure) {
         report(error_message(QStringLiteral("Cannot read the netlist:\r") + shown_path(path) +
-                             u'\r' + reason_text(file.error)));
+                             u'\r' + reason_text(failure.message())));
         return;
     }
     // The script is named after the netlist the tables hold, so both change together.
     tangofile = path;
-    tables = malvor::read_tango(std::move(file.bytes));
+    tables = std::move(read);
     components_.setTables(tables);
     nodes_.setTables(tables);
     reveal();
@@ -173,14 +186,19 @@ void frm_eagle::cmd_do_Click()
         return;
     }
     std::string new_eaglelib = malvor::library_name(bytes_of(library));
+    if (auto problem = malvor::check_library_name(new_eaglelib)) {
+        report(error_message(QStringLiteral("Cannot use the library name:\r") +
+                             reason_text(problem.message())));
+        return;
+    }
     const QString script = malvor::path_from_bytes(malvor::script_path(bytes_of(tangofile)));
-    const std::string failure = malvor::write_file_atomically(
+    const auto written = malvor::write_file_atomically(
         file_system_path(script),
         [&](const auto& write) { malvor::write_eagle_script(tables, new_eaglelib, write); });
-    if (!failure.empty()) {
+    if (!written.ok()) {
         // The fields keep naming the last script that was written.
         report(error_message(QStringLiteral("Cannot write the script:\r") + shown_path(script) +
-                             u'\r' + reason_text(failure)));
+                             u'\r' + reason_text(written.error.message())));
         return;
     }
     eaglelib = std::move(new_eaglelib);

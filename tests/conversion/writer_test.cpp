@@ -177,7 +177,8 @@ TEST(ScriptNames, LibraryNameIsTheLowerCaseFileNameWithoutExtension)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"MyParts.LBR", "myparts"}, {"MyParts 2.lbr", "myparts 2"}, {"rcl.lbr", "rcl"},
-        {"x.lbr", "x"}, {"abc", "abc"}, {"ÄBC.lbr", "Äbc"}};
+        {"x.lbr", "x"}, {"abc", "abc"}, {"ÄBC.lbr", "Äbc"}, {"linear", "linear"},
+        {"a.lbr.bak", "a.lbr.bak"}, {".Lbr", ""}};
     for (auto [file, name] : cases)
         EXPECT_EQ(library_name(file), name) << file;
 }
