@@ -5,6 +5,19 @@
 // a line is found again when it is asked for. So they cost 4 bytes per line of the netlist,
 // whatever the shape of its nets. Numbering is 1-based, as in the entry lines; index 0 is
 // never a valid cell.
+//
+// Short names kept from the program's first version:
+//   d        number the next component gets (components are 1 .. d - 1)
+//   s        number of the last net started; after a read, the number of nets
+//   n        number the next node of the current net gets
+//   maxn     column bound of the node matrix: one past the largest node count of any net
+//   maxs     row bound of the node matrix: 1, or 1000 (or the last net holding a node) once a
+//            node line is stored
+//   rigo     ("line") the netlist line the reader read last
+//   Zel<k>   the name the reader gives to a net whose name is too long
+// and in the writer lun_rig ("line length"), the characters on the script line being written;
+// in the window percorso ("path"), the working folder, and tangofile, eaglefile, eaglelib: the
+// netlist path, the script path and the library name.
 
 #include "offset_list.h"
 #include "source_bytes.h"
