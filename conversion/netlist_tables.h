@@ -82,7 +82,7 @@ public:
     // The same entry lines appended to `out`, for callers that list many of them.
     void append_component_entry(std::string& out, Count k) const;
     void append_node_entry(std::string& out, Count row) const;
-    void append_node_entry(std::string& out, Count i, Count j) const;  // node j of net i
+    void append_node_entry(std::string& out, Count net, Count node) const;
     // The net number and node number of a node-list row.
     std::pair<Count, Count> node_position(Count row) const;
 
@@ -90,7 +90,7 @@ public:
     // end of the source stands for a line the file does not have: empty text.
     void add_component(std::size_t name_line);
     void start_net(std::size_t name_line);
-    void add_node(std::size_t line);
+    void add_node(std::size_t start);
     // Gives net i a name of the tables' own, in increasing net order.
     void replace_sig_name(Count i, std::string name);
 
