@@ -1,15 +1,12 @@
 #include "convert_command.h"
 
 #include "check_command.h"
+#include "conversion_steps.h"
 #include "eagle_writer.h"
-#include "file_io.h"
 #include "script_names.h"
-#include "tango_reader.h"
 #include "version.h"
 
 #include <cerrno>
-#include <filesystem>
-#include <new>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -87,19 +84,13 @@ bool put(std::FILE* out, std::string_view bytes)
     return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
 }
 
-std::optional<NetlistTables> read_netlist(const std::string& path, std::FILE* err)
+std::optional<NetlistTables> read_netlist_or_say(const std::string& path, std::FILE* err)
 {
-    std::error_code error;
-    try {
-        auto file = read_whole_file(std::filesystem::u8path(path));
-        if (file.ok())
-            return read_tango(std::move(file.value));
-        error = file.error;
-    } catch (const std::bad_alloc&) {
-        error = std::make_error_code(std::errc::not_enough_memory);
-    }
+    auto read = read_netlist(file_path_from_bytes(path), ReadKind::regular_or_pipe);
+    if (read.ok())
+        return std::move(read.value);
     std::fprintf(err, "malvor-convert: cannot read netlist '%s': %s\n", path.c_str(),
-                 error.message().c_str());
+                 read.error.message().c_str());
     return std::nullopt;
 }
 
@@ -134,20 +125,21 @@ int list_entries(const NetlistTables& tables, std::FILE* out)
 int convert(const Request& request, std::FILE* out, std::FILE* err)
 {
     const std::string& netlist = request.files[0];
-    auto library_file = std::filesystem::u8path(request.files[1]).filename().u8string();
-    auto eaglelib = library_name(std::string(library_file.begin(), library_file.end()));
-    if (auto problem = check_library_name(eaglelib)) {
-        std::fprintf(err, "malvor-convert: invalid library name: %s\n", problem.message().c_str());
+    auto eaglelib = library_name_of(request.files[1]);
+    if (!eaglelib.ok()) {
+        std::fprintf(err, "malvor-convert: invalid library name: %s\n",
+                     eaglelib.error.message().c_str());
         return exit_usage;
     }
 
-    auto tables = read_netlist(netlist, err);
+    auto tables = read_netlist_or_say(netlist, err);
     if (!tables)
         return exit_failure;
 
     if (request.output && *request.output == "-") {
         bool ok = true;
-        write_eagle_script(*tables, eaglelib, [&](std::string_view piece) { ok = ok && put(out, piece); });
+        write_eagle_script(*tables, eaglelib.value,
+                           [&](std::string_view piece) { ok = ok && put(out, piece); });
         if (!ok || std::fflush(out) != 0) {
             std::fprintf(err, "malvor-convert: cannot write the script to standard output\n");
             return exit_failure;
@@ -156,9 +148,7 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
     }
 
     std::string eaglefile = request.output ? *request.output : script_path(netlist);
-    auto written = write_file_atomically(std::filesystem::u8path(eaglefile), [&](const auto& write) {
-        write_eagle_script(*tables, eaglelib, write);
-    });
+    auto written = write_script(*tables, eaglelib.value, file_path_from_bytes(eaglefile));
     if (!written.ok()) {
         std::fprintf(err, "malvor-convert: cannot write script '%s': %s\n", eaglefile.c_str(),
                      written.error.message().c_str());
@@ -194,7 +184,7 @@ int run_convert_command(const std::vector<std::string>& arguments, std::FILE* ou
         std::fprintf(out, "malvor-convert %s\n", version);
         return exit_ok;
     case Request::list: {
-        auto tables = read_netlist(request->files[0], err);
+        auto tables = read_netlist_or_say(request->files[0], err);
         if (!tables)
             return exit_failure;
         if (list_entries(*tables, out) != exit_ok) {

@@ -106,27 +106,27 @@ public:
 
     // A word, between apostrophes when EAGLE would otherwise split it or end the statement
     // there. Returns the number of characters written.
-    std::size_t word(std::string_view word)
+    std::size_t word(std::string_view text)
     {
-        if (word.size() <= capacity - used_) {
+        if (text.size() <= capacity - used_) {
             // Common case: copy and check in one pass; the copy is dropped if quotes are needed.
             char* out = buffer_.get() + used_;
             unsigned char marks = 0;
-            for (char c : word) {
+            for (char c : text) {
                 marks |= node_marks[static_cast<unsigned char>(c)];
                 *out++ = c;
             }
             if ((marks & quote_in_word) == 0) {
-                used_ += word.size();
-                return word.size();
+                used_ += text.size();
+                return text.size();
             }
-        } else if (!word_needs_quotes(word)) {
-            *this << word;
-            return word.size();
+        } else if (!word_needs_quotes(text)) {
+            *this << text;
+            return text.size();
         }
         std::size_t written = 2;
         *this << '\'';
-        for (char c : word) {
+        for (char c : text) {
             if (c == '\'') {
                 *this << c;
                 ++written;
@@ -247,7 +247,8 @@ void write_signals(const NetlistTables& tables, ScriptBuffer& out)
         out << "Signal ";
         out.word(tables.sig_name(i));
         out << ' ';
-        // Wide enough for any node length; the break rule is the same as for short nodes.
+        // Counted in 64 bits: a single node line may pass 32,767 characters, where a 16-bit
+        // count would wrap and move the break.
         long long lun_rig = 0;
         const Count first = tables.first_node_row(i);
         const Count last = first + tables.node_count(i);

@@ -407,17 +407,17 @@ FileResult<SourceBytes> read_whole_file(const fs::path& path, ReadKind kind)
     }
 }
 
-FileDone write_file_atomically(const fs::path& requested, const ByteProducer& produce)
+FileDone write_file_atomically(const fs::path& target, const ByteProducer& produce)
 {
     std::error_code code;
-    const fs::path target = final_target(requested, code);
+    const fs::path file = final_target(target, code);
     if (code)
         return FileDone::failure(code, FileStep::open);
     Existing existing;
-    if ((code = inspect(target, existing)))
+    if ((code = inspect(file, existing)))
         return FileDone::failure(code, FileStep::open);
 
-    fs::path folder = target.parent_path();
+    fs::path folder = file.parent_path();
     if (folder.empty())
         folder = ".";
     TemporaryFile temporary;
@@ -438,7 +438,7 @@ FileDone write_file_atomically(const fs::path& requested, const ByteProducer& pr
         return FileDone::failure(last_errno(), FileStep::sync);
     if (!temporary.close())
         return FileDone::failure(last_errno(), FileStep::write);
-    if ((code = replace(temporary.path(), target)))
+    if ((code = replace(temporary.path(), file)))
         return FileDone::failure(code, FileStep::rename);
     temporary.keep();
     sync_folder(folder);

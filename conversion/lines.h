@@ -19,7 +19,7 @@ inline std::uint64_t byte_swapped(std::uint64_t word)
 
 inline bool ends_line(char c)
 {
-    // One compare settles almost every byte; only control characters look further.
+    // One compare settles almost every byte; only bytes up to CR (13) look further.
     return static_cast<unsigned char>(c) <= '\r' && (c == '\r' || c == '\n');
 }
 

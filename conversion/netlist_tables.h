@@ -5,6 +5,19 @@
 // a line is found again when it is asked for. So they cost 4 bytes per line of the netlist,
 // whatever the shape of its nets. Numbering is 1-based, as in the entry lines; index 0 is
 // never a valid cell.
+//
+// Short names kept from the program's first version:
+//   d        number the next component gets (components are 1 .. d - 1)
+//   s        number of the last net started; after a read, the number of nets
+//   n        number the next node of the current net gets
+//   maxn     column bound of the node matrix: one past the largest node count of any net
+//   maxs     row bound of the node matrix: 1, or 1000 (or the last net holding a node) once a
+//            node line is stored
+//   rigo     ("line") the netlist line the reader read last
+//   Zel<k>   the name the reader gives to a net whose name is too long
+// and in the writer lun_rig ("line length"), the characters on the script line being written;
+// in the window percorso ("path"), the working folder, and tangofile, eaglefile, eaglelib: the
+// netlist path, the script path and the library name.
 
 #include "offset_list.h"
 #include "source_bytes.h"
@@ -69,7 +82,7 @@ public:
     // The same entry lines appended to `out`, for callers that list many of them.
     void append_component_entry(std::string& out, Count k) const;
     void append_node_entry(std::string& out, Count row) const;
-    void append_node_entry(std::string& out, Count i, Count j) const;  // node j of net i
+    void append_node_entry(std::string& out, Count net, Count node) const;
     // The net number and node number of a node-list row.
     std::pair<Count, Count> node_position(Count row) const;
 
@@ -77,7 +90,7 @@ public:
     // end of the source stands for a line the file does not have: empty text.
     void add_component(std::size_t name_line);
     void start_net(std::size_t name_line);
-    void add_node(std::size_t line);
+    void add_node(std::size_t start);
     // Gives net i a name of the tables' own, in increasing net order.
     void replace_sig_name(Count i, std::string name);
 

@@ -14,6 +14,14 @@ bool is_separator(char c)
 
 }  // namespace
 
+std::string_view file_name_of(std::string_view path)
+{
+    for (std::size_t i = path.size(); i > 0; --i)
+        if (is_separator(path[i - 1]))
+            return path.substr(i);
+    return path;
+}
+
 std::string lower_ascii(std::string_view text)
 {
     std::string lower(text);

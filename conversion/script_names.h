@@ -16,6 +16,10 @@ std::string lower_ascii(std::string_view text);
 // case), in lower case.
 std::string library_name(std::string_view library_file_name);
 
+// The file name at the end of a path: what follows its last separator ("/", and on Windows
+// also "\\" and ":").
+std::string_view file_name_of(std::string_view path);
+
 // Why a library name cannot go into a script: it is empty, or it holds a control character
 // (a CR or LF would end the "Use" statement's line). Empty on success.
 std::error_code check_library_name(std::string_view eaglelib);

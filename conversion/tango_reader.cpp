@@ -79,9 +79,10 @@ NetlistTables read_tango(SourceBytes source)
     std::vector<Count> long_names;
     std::unordered_set<long long> taken;
 
+    std::string_view rigo;
     while (!lines.at_end()) {
-        tables.rigo = lines.next();
-        if (tables.rigo == "[") {
+        rigo = lines.next();
+        if (rigo == "[") {
             if (lines.at_end())
                 break;
             // The name, package and value are the next three lines, read as the tables need them.
@@ -89,23 +90,24 @@ NetlistTables read_tango(SourceBytes source)
             tables.add_component(lines.start());
             lines.next();
             lines.next();
-        } else if (tables.rigo == "(") {
+        } else if (rigo == "(") {
             if (lines.at_end())
                 break;
-            tables.rigo = lines.next();
+            rigo = lines.next();
             tables.start_net(lines.start());
-            if (tables.rigo.size() > longest_kept_net_name)
+            if (rigo.size() > longest_kept_net_name)
                 long_names.push_back(tables.s);
-            else if (auto k = replacement_number(tables.rigo))
+            else if (auto k = replacement_number(rigo))
                 taken.insert(k);
             while (!lines.at_end()) {
-                tables.rigo = lines.next();
-                if (tables.rigo == ")")
+                rigo = lines.next();
+                if (rigo == ")")
                     break;
                 tables.add_node(lines.start());
             }
         }
     }
+    tables.rigo = rigo;
 
     replace_long_names(tables, long_names, taken);
     return tables;

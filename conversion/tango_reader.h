@@ -21,7 +21,7 @@ namespace malvor {
 inline constexpr std::size_t longest_kept_net_name = 8;
 
 // The bytes must be fewer than 2 GiB (see largest_netlist); the tables keep them.
-NetlistTables read_tango(SourceBytes bytes);
+NetlistTables read_tango(SourceBytes source);
 NetlistTables read_tango(std::string bytes);
 
 }  // namespace malvor

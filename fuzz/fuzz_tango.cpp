@@ -226,11 +226,6 @@ std::string without_breaks(std::string_view statement)
     }
 }
 
-bool starts_with(std::string_view text, std::string_view prefix)
-{
-    return text.substr(0, prefix.size()) == prefix;
-}
-
 // Statement texts of a script: what stands before each ";" outside apostrophes, without the
 // line ends, blanks and "\" continuations that separate it from the one before. Also checks
 // the line structure: a CR ends a line with LF, or follows a "\" and is followed by seven
@@ -269,7 +264,7 @@ std::vector<std::string_view> statements(std::string_view script)
             for (;;) {
                 if (!text.empty() && (text[0] == ' ' || text[0] == '\r' || text[0] == '\n'))
                     text.remove_prefix(1);
-                else if (starts_with(text, "\\\r"))
+                else if (text.starts_with("\\\r"))
                     text.remove_prefix(2);
                 else
                     break;

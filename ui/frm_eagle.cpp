@@ -2,20 +2,17 @@
 
 #include "ui_frm_eagle.h"
 
-#include "eagle_writer.h"
-#include "file_io.h"
+#include "conversion_steps.h"
 #include "frm_About.h"
 #include "native_names.h"
 #include "program_look.h"
 #include "script_names.h"
-#include "tango_reader.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include <filesystem>
-#include <new>
 #include <system_error>
 
 namespace {
@@ -144,25 +141,15 @@ void frm_eagle::Cmd_read_Click()
     const QString path = QDir::toNativeSeparators(ui->lst_open->folder()) + QDir::separator() +
                          malvor::path_from_bytes(name);
     // Regular files only: a FIFO or device behind a "*.net" name must not stall the window.
-    std::error_code failure;
-    malvor::NetlistTables read;
-    try {
-        auto file = malvor::read_whole_file(file_system_path(path), malvor::ReadKind::regular_only);
-        if (file.ok())
-            read = malvor::read_tango(std::move(file.value));
-        else
-            failure = file.error;
-    } catch (const std::bad_alloc&) {
-        failure = std::make_error_code(std::errc::not_enough_memory);
-    }
-    if (failure) {
+    auto read = malvor::read_netlist(file_system_path(path), malvor::ReadKind::regular_only);
+    if (!read.ok()) {
         report(error_message(QStringLiteral("Cannot read the netlist:\r") + shown_path(path) +
-                             u'\r' + reason_text(failure.message())));
+                             u'\r' + reason_text(read.error.message())));
         return;
     }
     // The script is named after the netlist the tables hold, so both change together.
     tangofile = path;
-    tables = std::move(read);
+    tables = std::move(read.value);
     components_.setTables(tables);
     nodes_.setTables(tables);
     reveal();
@@ -185,23 +172,21 @@ void frm_eagle::cmd_do_Click()
         report(error_message(QStringLiteral("Please select an Eagle library before.")));
         return;
     }
-    std::string new_eaglelib = malvor::library_name(bytes_of(library));
-    if (auto problem = malvor::check_library_name(new_eaglelib)) {
+    auto new_eaglelib = malvor::library_name_of(bytes_of(library));
+    if (!new_eaglelib.ok()) {
         report(error_message(QStringLiteral("Cannot use the library name:\r") +
-                             reason_text(problem.message())));
+                             reason_text(new_eaglelib.error.message())));
         return;
     }
     const QString script = malvor::path_from_bytes(malvor::script_path(bytes_of(tangofile)));
-    const auto written = malvor::write_file_atomically(
-        file_system_path(script),
-        [&](const auto& write) { malvor::write_eagle_script(tables, new_eaglelib, write); });
+    const auto written = malvor::write_script(tables, new_eaglelib.value, file_system_path(script));
     if (!written.ok()) {
         // The fields keep naming the last script that was written.
         report(error_message(QStringLiteral("Cannot write the script:\r") + shown_path(script) +
                              u'\r' + reason_text(written.error.message())));
         return;
     }
-    eaglelib = std::move(new_eaglelib);
+    eaglelib = std::move(new_eaglelib.value);
     eaglefile = script;
     report(info_message(QStringLiteral("Script file saved with name:\r") +
                         shown_path(eaglefile)));
