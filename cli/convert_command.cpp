@@ -32,53 +32,63 @@ struct Request {
     enum Kind { convert, list, check, help, version } kind = convert;
     std::optional<std::string> output;
     std::vector<std::string> files;
+    std::string usage_error;  // what was wrong with the arguments, or empty
 };
 
-std::optional<Request> parse(const std::vector<std::string>& arguments)
+Request usage_error(std::string problem)
+{
+    Request wrong;
+    wrong.usage_error = std::move(problem);
+    return wrong;
+}
+
+Request parse(const std::vector<std::string>& arguments)
 {
     Request request;
+    const char* mode = nullptr;  // the option that chose the kind, for the messages
     bool options_done = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        Request::Kind kind = Request::convert;
         if (options_done || argument == "-" || argument.empty() || argument[0] != '-') {
             request.files.push_back(argument);
+            continue;
         } else if (argument == "--") {
             options_done = true;
+            continue;
         } else if (argument == "-o" || argument == "--output") {
-            if (request.output || i + 1 == arguments.size())
-                return std::nullopt;
+            if (request.output)
+                return usage_error(argument + " given twice");
+            if (i + 1 == arguments.size())
+                return usage_error(argument + " needs a file name");
             request.output = arguments[++i];
+            continue;
         } else if (argument == "--list") {
-            request.kind = Request::list;
+            kind = Request::list;
         } else if (argument == "--check") {
-            request.kind = Request::check;
+            kind = Request::check;
         } else if (argument == "--help" || argument == "-h") {
-            request.kind = Request::help;
+            kind = Request::help;
         } else if (argument == "--version") {
-            request.kind = Request::version;
+            kind = Request::version;
         } else {
-            return std::nullopt;
+            return usage_error("unknown option '" + argument + "'");
         }
+        if (mode)
+            return usage_error(std::string(mode) + " and " + argument + " do not go together");
+        mode = argument.c_str();
+        request.kind = kind;
     }
-    switch (request.kind) {
-    case Request::help:
-    case Request::version:
-        if (arguments.size() != 1)
-            return std::nullopt;
-        break;
-    case Request::list:
-        if (request.output || request.files.size() != 1)
-            return std::nullopt;
-        break;
-    case Request::check:
-        if (request.output || request.files.size() != 2)
-            return std::nullopt;
-        break;
-    case Request::convert:
-        if (request.files.size() != 2)
-            return std::nullopt;
-        break;
-    }
+    const std::size_t wanted = request.kind == Request::convert || request.kind == Request::check ? 2
+                               : request.kind == Request::list                                  ? 1
+                                                                                                : 0;
+    if (request.output && request.kind != Request::convert)
+        return usage_error(std::string(mode) + " writes no script, so takes no -o");
+    if (request.files.size() > wanted)
+        return usage_error(wanted == 0 ? std::string(mode) + " takes no other arguments"
+                                       : "too many arguments");
+    if (request.files.size() < wanted)
+        return usage_error(request.files.empty() ? "missing NETLIST" : "missing LIBRARY");
     return request;
 }
 
@@ -182,11 +192,11 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
 int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err)
 {
     auto request = parse(arguments);
-    if (!request) {
-        std::fputs(usage_text, err);
+    if (!request.usage_error.empty()) {
+        std::fprintf(err, "malvor-convert: %s\n%s", request.usage_error.c_str(), usage_text);
         return exit_usage;
     }
-    switch (request->kind) {
+    switch (request.kind) {
     case Request::help:
         std::fputs(usage_text, out);
         return exit_ok;
@@ -194,7 +204,7 @@ int run_convert_command(const std::vector<std::string>& arguments, std::FILE* ou
         std::fprintf(out, "malvor-convert %s\n", version);
         return exit_ok;
     case Request::list: {
-        auto tables = read_netlist(request->files[0], err);
+        auto tables = read_netlist(request.files[0], err);
         if (!tables)
             return exit_failure;
         if (list_entries(*tables, out) != exit_ok) {
@@ -204,9 +214,9 @@ int run_convert_command(const std::vector<std::string>& arguments, std::FILE* ou
         return exit_ok;
     }
     case Request::check:
-        return run_check(request->files[0], request->files[1], out, err);
+        return run_check(request.files[0], request.files[1], out, err);
     case Request::convert:
-        return convert(*request, out, err);
+        return convert(request, out, err);
     }
     return exit_failure;
 }
