@@ -128,7 +128,7 @@ TEST(ReaderNumbering, GoesPastThreeDigitsAndPastAThousandNetsAndNodes)
         netlist += "(\r\nN" + std::to_string(i) + "\r\nR1,1\r\n)\r\n";
     netlist += "(\r\nGND\r\n";
     for (int j = 1; j <= 1001; ++j)
-        netlist += "U" + std::to_string(j) + ",1\r\n";
+        netlist.append("U").append(std::to_string(j)).append(",1\r\n");
     auto tables = read_tango(netlist);
     EXPECT_EQ(tables.component_entry(1000), "1000  :   R1000   P   V");
     EXPECT_EQ(tables.component_entry(99), "099  :   R99   P   V");
