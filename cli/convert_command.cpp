@@ -42,6 +42,20 @@ Request usage_error(std::string problem)
     return wrong;
 }
 
+// The kind of run an option other than -o asks for.
+std::optional<Request::Kind> kind_of(const std::string& option)
+{
+    if (option == "--list")
+        return Request::list;
+    if (option == "--check")
+        return Request::check;
+    if (option == "--help" || option == "-h")
+        return Request::help;
+    if (option == "--version")
+        return Request::version;
+    return std::nullopt;
+}
+
 Request parse(const std::vector<std::string>& arguments)
 {
     Request request;
@@ -49,39 +63,30 @@ Request parse(const std::vector<std::string>& arguments)
     bool options_done = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        Request::Kind kind = Request::convert;
         if (options_done || argument == "-" || argument.empty() || argument[0] != '-') {
             request.files.push_back(argument);
-            continue;
         } else if (argument == "--") {
             options_done = true;
-            continue;
         } else if (argument == "-o" || argument == "--output") {
             if (request.output)
                 return usage_error(argument + " given twice");
             if (i + 1 == arguments.size())
                 return usage_error(argument + " needs a file name");
             request.output = arguments[++i];
-            continue;
-        } else if (argument == "--list") {
-            kind = Request::list;
-        } else if (argument == "--check") {
-            kind = Request::check;
-        } else if (argument == "--help" || argument == "-h") {
-            kind = Request::help;
-        } else if (argument == "--version") {
-            kind = Request::version;
+        } else if (auto kind = kind_of(argument)) {
+            if (mode)
+                return usage_error(std::string(mode) + " and " + argument + " do not go together");
+            mode = argument.c_str();
+            request.kind = *kind;
         } else {
             return usage_error("unknown option '" + argument + "'");
         }
-        if (mode)
-            return usage_error(std::string(mode) + " and " + argument + " do not go together");
-        mode = argument.c_str();
-        request.kind = kind;
     }
-    const std::size_t wanted = request.kind == Request::convert || request.kind == Request::check ? 2
-                               : request.kind == Request::list                                  ? 1
-                                                                                                : 0;
+    std::size_t wanted = 2;  // files, for a conversion or a check
+    if (request.kind == Request::list)
+        wanted = 1;
+    else if (request.kind == Request::help || request.kind == Request::version)
+        wanted = 0;
     if (request.output && request.kind != Request::convert)
         return usage_error(std::string(mode) + " writes no script, so takes no -o");
     if (request.files.size() > wanted)

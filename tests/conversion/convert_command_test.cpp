@@ -43,7 +43,12 @@ void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.what; }
 
 const std::string usage = run_command({"--help"}).out;
 
-std::string usage_error(const std::string& problem) { return "malvor-convert: " + problem + "\n" + usage; }
+// Arguments refused with the usage text, after a line saying what was wrong; nothing written.
+CommandCase usage_error(const char* what, std::vector<std::string> arguments,
+                        const std::string& problem)
+{
+    return {what, std::move(arguments), 2, "", "malvor-convert: " + problem + "\n" + usage};
+}
 
 std::string cannot_read(const std::string& netlist)
 {
@@ -74,46 +79,43 @@ const std::string entries = "001  :   R1   R0805   10k\n002  :   C1   C0805   10
 INSTANTIATE_TEST_SUITE_P(
     ConvertCommand, Arguments,
     testing::Values(
-        CommandCase{"no arguments", {}, 2, "", usage_error("missing NETLIST")},
-        CommandCase{"no library", {"amp.net"}, 2, "", usage_error("missing LIBRARY")},
-        CommandCase{"a third file", {"amp.net", "a.lbr", "x"}, 2, "", usage_error("too many arguments")},
-        CommandCase{"unknown long option", {"--bogus", "amp.net", "a.lbr"}, 2, "",
-                    usage_error("unknown option '--bogus'")},
-        CommandCase{"unknown short option", {"amp.net", "-x", "a.lbr"}, 2, "",
-                    usage_error("unknown option '-x'")},
-        CommandCase{"o without its file", {"amp.net", "a.lbr", "-o"}, 2, "",
-                    usage_error("-o needs a file name")},
-        CommandCase{"output without its file", {"amp.net", "a.lbr", "--output"}, 2, "",
-                    usage_error("--output needs a file name")},
-        CommandCase{"o twice", {"--output", "a", "-o", "b", "amp.net", "x.lbr"}, 2, "",
-                    usage_error("-o given twice")},
-        CommandCase{"list without netlist", {"--list"}, 2, "", usage_error("missing NETLIST")},
-        CommandCase{"list of two files", {"--list", "amp.net", "a.lbr"}, 2, "",
-                    usage_error("too many arguments")},
-        CommandCase{"list with o", {"--list", "-o", "x", "amp.net"}, 2, "",
-                    usage_error("--list writes no script, so takes no -o")},
-        CommandCase{"check without library", {"--check", "amp.net"}, 2, "", usage_error("missing LIBRARY")},
-        CommandCase{"check of three files", {"--check", "amp.net", "a.lbr", "b.lbr"}, 2, "",
-                    usage_error("too many arguments")},
-        CommandCase{"check with o", {"--check", "-o", "x.scr", "amp.net", "a.lbr"}, 2, "",
-                    usage_error("--check writes no script, so takes no -o")},
-        CommandCase{"list and check", {"--list", "--check", "amp.net"}, 2, "",
-                    usage_error("--list and --check do not go together")},
-        CommandCase{"help with a file", {"--help", "amp.net"}, 2, "",
-                    usage_error("--help takes no other arguments")},
-        CommandCase{"version twice", {"--version", "--version"}, 2, "",
-                    usage_error("--version and --version do not go together")},
+        usage_error("no arguments", {}, "missing NETLIST"),
+        usage_error("no library", {"amp.net"}, "missing LIBRARY"),
+        usage_error("a third file", {"amp.net", "a.lbr", "x"}, "too many arguments"),
+        usage_error("unknown long option", {"--bogus", "amp.net", "a.lbr"},
+                    "unknown option '--bogus'"),
+        usage_error("unknown short option", {"amp.net", "-x", "a.lbr"}, "unknown option '-x'"),
+        usage_error("o without its file", {"amp.net", "a.lbr", "-o"}, "-o needs a file name"),
+        usage_error("output without its file", {"amp.net", "a.lbr", "--output"},
+                    "--output needs a file name"),
+        usage_error("o twice", {"--output", "a", "-o", "b", "amp.net", "x.lbr"}, "-o given twice"),
+        usage_error("list without netlist", {"--list"}, "missing NETLIST"),
+        usage_error("list of two files", {"--list", "amp.net", "a.lbr"}, "too many arguments"),
+        usage_error("list with o", {"--list", "-o", "x", "amp.net"},
+                    "--list writes no script, so takes no -o"),
+        usage_error("check without library", {"--check", "amp.net"}, "missing LIBRARY"),
+        usage_error("check of three files", {"--check", "amp.net", "a.lbr", "b.lbr"},
+                    "too many arguments"),
+        usage_error("check with o", {"--check", "-o", "x.scr", "amp.net", "a.lbr"},
+                    "--check writes no script, so takes no -o"),
+        usage_error("list and check", {"--list", "--check", "amp.net"},
+                    "--list and --check do not go together"),
+        usage_error("help with a file", {"--help", "amp.net"}, "--help takes no other arguments"),
+        usage_error("version twice", {"--version", "--version"},
+                    "--version and --version do not go together"),
         CommandCase{"empty library name", {"amp.net", ""}, 2, "",
                     "malvor-convert: invalid library name: "
                         + make_error_code(FileError::empty_library_name).message() + "\n"},
         CommandCase{"help", {"--help"}, 0, usage, ""},
         CommandCase{"h", {"-h"}, 0, usage, ""},
         CommandCase{"version", {"--version"}, 0, "malvor-convert 1.00\n", ""},
-        CommandCase{"script beside the netlist", {"amp.net", "/lib/MyParts.LBR"}, 0, "amp.scr\n", "",
+        CommandCase{"script beside the netlist", {"amp.net", "/lib/MyParts.LBR"}, 0, "amp.scr\n",
+                    "",
                     "amp.scr"},
         CommandCase{"o before the files", {"-o", "Out.SCR", "amp.net", "MyParts.lbr"}, 0, "", "",
                     "Out.SCR"},
-        CommandCase{"output after the files", {"amp.net", "MyParts.lbr", "--output", "x.scr"}, 0, "", "",
+        CommandCase{"output after the files", {"amp.net", "MyParts.lbr", "--output", "x.scr"}, 0,
+                    "", "",
                     "x.scr"},
         CommandCase{"o dash is standard output", {"-o", "-", "amp.net", "MyParts.lbr"}, 0,
                     worked_example_scr, ""},
@@ -136,7 +138,8 @@ TEST_F(InFolder, UnwritableScriptIsNamedAndLeavesNothingBehind)
         EXPECT_EQ(result.out, "") << target;
         auto prefix = "malvor-convert: cannot write script '" + target + "': ";
         EXPECT_EQ(result.err.substr(0, prefix.size()), prefix);
-        EXPECT_EQ(work.names(), (std::vector<std::string>{"amp.net", "amp.scr", "plain"})) << target;
+        EXPECT_EQ(work.names(), (std::vector<std::string>{"amp.net", "amp.scr", "plain"}))
+            << target;
     }
 }
 

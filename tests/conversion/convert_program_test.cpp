@@ -27,7 +27,8 @@ Outcome run_program_in(const TempFolder& work, const std::vector<std::string>& a
 {
     TempFolder capture;
     Outcome result;
-    result.status = run_program(MALVOR_CONVERT_EXE, arguments, work.path(), capture / "out", capture / "err");
+    result.status =
+        run_program(MALVOR_CONVERT_EXE, arguments, work.path(), capture / "out", capture / "err");
     result.out = read_bytes(capture / "out");
     result.err = read_bytes(capture / "err");
     return result;
@@ -69,7 +70,8 @@ TEST(ConvertProgram, MessagesAreTextLines)
                                        + std::generic_category().message(ENOENT) + "\n"));
     auto usage = run_program_in(work, {"--bogus"});
     EXPECT_EQ(usage.status, 2);
-    EXPECT_EQ(usage.err, error_lines("malvor-convert: unknown option '--bogus'\n" + run_command({"--help"}).out));
+    EXPECT_EQ(usage.err, error_lines("malvor-convert: unknown option '--bogus'\n"
+                                     + run_command({"--help"}).out));
 }
 
 }  // namespace
