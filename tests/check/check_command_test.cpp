@@ -115,7 +115,7 @@ TEST_F(Check, LinesCountEveryLineEndSortedWithASummary)
 
 TEST_F(Check, FilesItCannotUse)
 {
-    const std::string missing = std::error_code(ENOENT, std::generic_category()).message();
+    const std::string missing = system_message(ENOENT);
     auto netlist = folder.write("ok.net", parts).string();
     auto binary = folder.write("old.lbr", std::string("\x10\x00\x03\x00", 4)).string();
     auto text = folder.write("text.lbr", parts).string();

@@ -15,8 +15,6 @@ namespace {
 
 using namespace testing_support;
 
-std::string message_of(int error) { return std::generic_category().message(error); }
-
 class InFolder : public testing::Test {
 protected:
     void SetUp() override
@@ -50,9 +48,15 @@ CommandCase usage_error(const char* what, std::vector<std::string> arguments,
     return {what, std::move(arguments), 2, "", "malvor-convert: " + problem + "\n" + usage};
 }
 
+CommandCase bad_library(const char* what, const std::string& library, FileError problem)
+{
+    return {what, {"amp.net", library}, 2, "",
+            "malvor-convert: invalid library name: " + make_error_code(problem).message() + "\n"};
+}
+
 std::string cannot_read(const std::string& netlist)
 {
-    return "malvor-convert: cannot read netlist '" + netlist + "': " + message_of(ENOENT) + "\n";
+    return "malvor-convert: cannot read netlist '" + netlist + "': " + system_message(ENOENT) + "\n";
 }
 
 class Arguments : public InFolder, public testing::WithParamInterface<CommandCase> {};
@@ -103,9 +107,12 @@ INSTANTIATE_TEST_SUITE_P(
         usage_error("help with a file", {"--help", "amp.net"}, "--help takes no other arguments"),
         usage_error("version twice", {"--version", "--version"},
                     "--version and --version do not go together"),
-        CommandCase{"empty library name", {"amp.net", ""}, 2, "",
-                    "malvor-convert: invalid library name: "
-                        + make_error_code(FileError::empty_library_name).message() + "\n"},
+        bad_library("empty library name", "", FileError::empty_library_name),
+        bad_library("library name of a folder", "dir/", FileError::empty_library_name),
+        bad_library("library name of only the extension", "/x/.LBR", FileError::empty_library_name),
+        bad_library("library name with a CR", "a\rb.lbr", FileError::control_character_in_name),
+        CommandCase{"library name without extension", {"amp.net", "MyParts"}, 0, "amp.scr\n", "",
+                    "amp.scr"},
         CommandCase{"help", {"--help"}, 0, usage, ""},
         CommandCase{"h", {"-h"}, 0, usage, ""},
         CommandCase{"version", {"--version"}, 0, "malvor-convert 1.00\n", ""},

@@ -67,7 +67,7 @@ TEST(ConvertProgram, MessagesAreTextLines)
     auto missing = run_program_in(work, {"Fehlt-ä.net", "x.lbr"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, error_lines("malvor-convert: cannot read netlist 'Fehlt-ä.net': "
-                                       + std::generic_category().message(ENOENT) + "\n"));
+                                       + system_message(ENOENT) + "\n"));
     auto usage = run_program_in(work, {"--bogus"});
     EXPECT_EQ(usage.status, 2);
     EXPECT_EQ(usage.err, error_lines("malvor-convert: unknown option '--bogus'\n"

@@ -4,7 +4,7 @@
 #include "eagle_writer.h"
 #include "file_io.h"
 #include "tango_reader.h"
-#include "temp_folder.h"
+#include "command_run.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::read_bytes;
+using testing_support::system_message;
 using testing_support::TempFolder;
-
-std::string message(int error) { return std::error_code(error, std::generic_category()).message(); }
 
 std::string components(int count)
 {
@@ -148,7 +147,7 @@ TEST(FileEdges, ScriptTargets)
          write_error("amp.scr", std::error_code(EFBIG, std::generic_category())),
          [](const fs::path& f) { EXPECT_EQ(read_bytes(f / "amp.scr"), "old\n"); }},
         {"a lost path is an error, the script stays", "$C amp.net p.lbr >/dev/full", 1,
-         "malvor-convert: script written, but its path could not be printed: " + message(ENOSPC) + "\n",
+         "malvor-convert: script written, but its path could not be printed: " + system_message(ENOSPC) + "\n",
          [](const fs::path& f) { EXPECT_EQ(read_bytes(f / "amp.scr"), script); }},
     };
     run_cases(cases);
@@ -179,24 +178,6 @@ TEST(FileEdges, NetlistSources)
                      nothing_written});
 #endif
     run_cases(cases);
-}
-
-TEST(FileEdges, LibraryNames)
-{
-    const auto nothing_written = [](const fs::path& f) { EXPECT_FALSE(fs::exists(f / "amp.scr")); };
-    const auto usage = [](FileError e) {
-        return "malvor-convert: invalid library name: " + make_error_code(e).message() + "\n";
-    };
-    run_cases({
-        {"empty", "$C amp.net ''", 2, usage(FileError::empty_library_name), nothing_written},
-        {"a folder", "$C amp.net dir/", 2, usage(FileError::empty_library_name), nothing_written},
-        {"only the extension", "$C amp.net /x/.LBR", 2, usage(FileError::empty_library_name),
-         nothing_written},
-        {"a CR", "$C amp.net \"$(printf 'a\\rb.lbr')\"", 2,
-         usage(FileError::control_character_in_name), nothing_written},
-        {"no extension", "$C amp.net Linear >/dev/null", 0, "",
-         [](const fs::path& f) { EXPECT_EQ(read_bytes(f / "amp.scr").substr(0, 13), "Use linear;\r\n"); }},
-    });
 }
 
 // The window asks for regular files only and must get its answer at once.

@@ -7,12 +7,16 @@
 
 #include <cstdio>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace malvor::testing_support {
 
 inline const std::string worked_example_net = read_bytes(MALVOR_TEST_DATA "/worked_example.net");
 inline const std::string worked_example_scr = read_bytes(MALVOR_TEST_DATA "/worked_example.scr");
+
+// The platform's text for a C library error code.
+inline std::string system_message(int error) { return std::generic_category().message(error); }
 
 struct Outcome {
     int status = -1;
