@@ -71,24 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
                    header + "Signal N1 U1 'a;b' U2 'it''s' x y ;\r\n"}),
     testing_support::NameFromWhat());
 
-TEST(WriterPlacement, TenPerRowDownwardsWithoutLimitInPiecesThatJoinToTheWhole)
-{
-    std::string netlist;
-    for (int k = 1; k <= 5000; ++k)
-        netlist += "[\r\nC" + std::to_string(k) + "\r\nP\r\nV\r\n";
-    auto tables = read_tango(netlist);
-    std::string script;
-    int pieces = 0;
-    write_eagle_script(tables, "lib", [&](std::string_view piece) { script += piece, ++pieces; });
-    EXPECT_GT(pieces, 1);
-    const std::pair<int, const char*> expected[] = {
-        {1, "0 10000"}, {2, "1000 10000"}, {10, "9000 10000"}, {11, "0 9500"},
-        {201, "0 0"}, {210, "9000 0"}, {211, "0 -500"}, {5000, "9000 -239500"}};
-    for (auto [component, point] : expected)
-        EXPECT_NE(script.find("Name C" + std::to_string(component) + " ( " + point + " );\r\nValue C"),
-                  std::string::npos) << component;
-}
-
 std::vector<std::string> four_character_nodes(int count)
 {
     return std::vector<std::string>(static_cast<std::size_t>(count), "R7,1");
