@@ -29,11 +29,34 @@ struct Request {
     enum Kind { convert, list, check, help, version } kind = convert;
     std::optional<std::string> output;
     std::vector<std::string> files;
+    std::string usage_error;  // what was wrong with the arguments, or empty
 };
 
-std::optional<Request> parse(const std::vector<std::string>& arguments)
+Request usage_error(std::string problem)
+{
+    Request wrong;
+    wrong.usage_error = std::move(problem);
+    return wrong;
+}
+
+// The kind of run an option other than -o asks for.
+std::optional<Request::Kind> kind_of(const std::string& option)
+{
+    if (option == "--list")
+        return Request::list;
+    if (option == "--check")
+        return Request::check;
+    if (option == "--help" || option == "-h")
+        return Request::help;
+    if (option == "--version")
+        return Request::version;
+    return std::nullopt;
+}
+
+Request parse(const std::vector<std::string>& arguments)
 {
     Request request;
+    const char* mode = nullptr;  // the option that chose the kind, for the messages
     bool options_done = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -42,40 +65,32 @@ std::optional<Request> parse(const std::vector<std::string>& arguments)
         } else if (argument == "--") {
             options_done = true;
         } else if (argument == "-o" || argument == "--output") {
-            if (request.output || i + 1 == arguments.size())
-                return std::nullopt;
+            if (request.output)
+                return usage_error(argument + " given twice");
+            if (i + 1 == arguments.size())
+                return usage_error(argument + " needs a file name");
             request.output = arguments[++i];
-        } else if (argument == "--list") {
-            request.kind = Request::list;
-        } else if (argument == "--check") {
-            request.kind = Request::check;
-        } else if (argument == "--help" || argument == "-h") {
-            request.kind = Request::help;
-        } else if (argument == "--version") {
-            request.kind = Request::version;
+        } else if (auto kind = kind_of(argument)) {
+            if (mode)
+                return usage_error(std::string(mode) + " and " + argument + " do not go together");
+            mode = argument.c_str();
+            request.kind = *kind;
         } else {
-            return std::nullopt;
+            return usage_error("unknown option '" + argument + "'");
         }
     }
-    switch (request.kind) {
-    case Request::help:
-    case Request::version:
-        if (arguments.size() != 1)
-            return std::nullopt;
-        break;
-    case Request::list:
-        if (request.output || request.files.size() != 1)
-            return std::nullopt;
-        break;
-    case Request::check:
-        if (request.output || request.files.size() != 2)
-            return std::nullopt;
-        break;
-    case Request::convert:
-        if (request.files.size() != 2)
-            return std::nullopt;
-        break;
-    }
+    std::size_t wanted = 2;  // files, for a conversion or a check
+    if (request.kind == Request::list)
+        wanted = 1;
+    else if (request.kind == Request::help || request.kind == Request::version)
+        wanted = 0;
+    if (request.output && request.kind != Request::convert)
+        return usage_error(std::string(mode) + " writes no script, so takes no -o");
+    if (request.files.size() > wanted)
+        return usage_error(wanted == 0 ? std::string(mode) + " takes no other arguments"
+                                       : "too many arguments");
+    if (request.files.size() < wanted)
+        return usage_error(request.files.empty() ? "missing NETLIST" : "missing LIBRARY");
     return request;
 }
 
@@ -172,11 +187,11 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
 int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err)
 {
     auto request = parse(arguments);
-    if (!request) {
-        std::fputs(usage_text, err);
+    if (!request.usage_error.empty()) {
+        std::fprintf(err, "malvor-convert: %s\n%s", request.usage_error.c_str(), usage_text);
         return exit_usage;
     }
-    switch (request->kind) {
+    switch (request.kind) {
     case Request::help:
         std::fputs(usage_text, out);
         return exit_ok;
@@ -184,7 +199,7 @@ int run_convert_command(const std::vector<std::string>& arguments, std::FILE* ou
         std::fprintf(out, "malvor-convert %s\n", version);
         return exit_ok;
     case Request::list: {
-        auto tables = read_netlist_or_say(request->files[0], err);
+        auto tables = read_netlist_or_say(request.files[0], err);
         if (!tables)
             return exit_failure;
         if (list_entries(*tables, out) != exit_ok) {
@@ -194,9 +209,9 @@ int run_convert_command(const std::vector<std::string>& arguments, std::FILE* ou
         return exit_ok;
     }
     case Request::check:
-        return run_check(request->files[0], request->files[1], out, err);
+        return run_check(request.files[0], request.files[1], out, err);
     case Request::convert:
-        return convert(*request, out, err);
+        return convert(request, out, err);
     }
     return exit_failure;
 }

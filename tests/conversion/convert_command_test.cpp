@@ -1,7 +1,10 @@
-// malvor-convert on every platform: paths, outputs, messages and exit codes as a user sees them.
-#include "convert_command_fixture.h"
+// malvor-convert's arguments, outputs, messages and exit codes, run in this process in a
+// folder holding the worked example as amp.net.
+#include "command_run.h"
+#include "file_errors.h"
+#include "test_names.h"
 
-#include "script_names.h"
+#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <random>
@@ -12,171 +15,142 @@ namespace {
 
 using namespace testing_support;
 
-std::string message_of(int error)
+class InFolder : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::current_path(work.path());
+        work.write("amp.net", worked_example_net);
+    }
+    void TearDown() override { std::filesystem::current_path(before); }
+
+    std::filesystem::path before = std::filesystem::current_path();
+    TempFolder work;
+};
+
+struct CommandCase {
+    const char* what;
+    std::vector<std::string> arguments;
+    int status;
+    std::string out;
+    std::string err;
+    std::string script = "";  // the file that must now hold the worked example's script
+};
+
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.what; }
+
+const std::string usage = run_command({"--help"}).out;
+
+// Arguments refused with the usage text, after a line saying what was wrong; nothing written.
+CommandCase usage_error(const char* what, std::vector<std::string> arguments,
+                        const std::string& problem)
 {
-    return std::generic_category().message(error);
+    return {what, std::move(arguments), 2, "", "malvor-convert: " + problem + "\n" + usage};
 }
 
-TEST_F(ConvertCommand, WritesTheScriptBesideTheNetlistOverAnOlderOne)
+CommandCase bad_library(const char* what, const std::string& library, FileError problem)
 {
-    work.write("Boards/Ann/Amp.NET", amp_net);
-    work.write("Boards/Ann/amp.scr", "an older script");
-    auto absolute = (work / "Boards").string() + "/Ann/Amp.NET";
-    struct Case {
-        std::string netlist;
-        std::string printed;  // the script's path as malvor-convert prints it
-    };
-#ifdef _WIN32
-    // Windows ignores case, so the whole path is lower-cased, drive letter and backslashes too.
-    const Case cases[] = {
-        {"Boards/Ann/Amp.NET", "boards/ann/amp.scr"},
-        {"Boards\\Ann\\Amp.NET", "boards\\ann\\amp.scr"},
-        {absolute, lower_ascii(absolute.substr(0, absolute.size() - 4)) + ".scr"},
-    };
-    ASSERT_EQ(absolute[1], ':') << "no drive letter in " << absolute;
-#else
-    const Case cases[] = {
-        {"Boards/Ann/Amp.NET", "Boards/Ann/amp.scr"},
-        {absolute, absolute.substr(0, absolute.size() - 7) + "amp.scr"},
-    };
-#endif
-    for (const auto& c : cases) {
-        auto result = run_with({c.netlist, "/usr/share/Libs/MyParts.LBR"});
-        EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.out, c.printed + "\n");
-        EXPECT_EQ(read_bytes(work / "Boards/Ann/amp.scr"), amp_scr) << c.netlist;
-        EXPECT_EQ(result.err, "");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work / "Boards/Ann"), {}), 2);
-        work.write("Boards/Ann/amp.scr", "an older script");
+    return {what, {"amp.net", library}, 2, "",
+            "malvor-convert: invalid library name: " + make_error_code(problem).message() + "\n"};
+}
+
+std::string cannot_read(const std::string& netlist)
+{
+    return "malvor-convert: cannot read netlist '" + netlist + "': " + system_message(ENOENT) + "\n";
+}
+
+class Arguments : public InFolder, public testing::WithParamInterface<CommandCase> {};
+
+TEST_P(Arguments, GiveTheirOutputStatusAndFiles)
+{
+    const auto& c = GetParam();
+    auto result = run_command(c.arguments);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.err, c.err);
+    std::vector<std::string> names{"amp.net"};
+    if (!c.script.empty()) {
+        EXPECT_EQ(read_bytes(work / c.script), worked_example_scr);
+        names.push_back(c.script);
+        std::sort(names.begin(), names.end());
+    }
+    EXPECT_EQ(work.names(), names);
+}
+
+const std::string entries = "001  :   R1   R0805   10k\n002  :   C1   C0805   100n\n"
+                            "001-001  :   GND   R1,2\n001-002  :   GND   C1,2\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    ConvertCommand, Arguments,
+    testing::Values(
+        usage_error("no arguments", {}, "missing NETLIST"),
+        usage_error("no library", {"amp.net"}, "missing LIBRARY"),
+        usage_error("a third file", {"amp.net", "a.lbr", "x"}, "too many arguments"),
+        usage_error("unknown long option", {"--bogus", "amp.net", "a.lbr"},
+                    "unknown option '--bogus'"),
+        usage_error("unknown short option", {"amp.net", "-x", "a.lbr"}, "unknown option '-x'"),
+        usage_error("o without its file", {"amp.net", "a.lbr", "-o"}, "-o needs a file name"),
+        usage_error("output without its file", {"amp.net", "a.lbr", "--output"},
+                    "--output needs a file name"),
+        usage_error("o twice", {"--output", "a", "-o", "b", "amp.net", "x.lbr"}, "-o given twice"),
+        usage_error("list without netlist", {"--list"}, "missing NETLIST"),
+        usage_error("list of two files", {"--list", "amp.net", "a.lbr"}, "too many arguments"),
+        usage_error("list with o", {"--list", "-o", "x", "amp.net"},
+                    "--list writes no script, so takes no -o"),
+        usage_error("check without library", {"--check", "amp.net"}, "missing LIBRARY"),
+        usage_error("check of three files", {"--check", "amp.net", "a.lbr", "b.lbr"},
+                    "too many arguments"),
+        usage_error("check with o", {"--check", "-o", "x.scr", "amp.net", "a.lbr"},
+                    "--check writes no script, so takes no -o"),
+        usage_error("list and check", {"--list", "--check", "amp.net"},
+                    "--list and --check do not go together"),
+        usage_error("help with a file", {"--help", "amp.net"}, "--help takes no other arguments"),
+        usage_error("version twice", {"--version", "--version"},
+                    "--version and --version do not go together"),
+        bad_library("empty library name", "", FileError::empty_library_name),
+        bad_library("library name of a folder", "dir/", FileError::empty_library_name),
+        bad_library("library name of only the extension", "/x/.LBR", FileError::empty_library_name),
+        bad_library("library name with a CR", "a\rb.lbr", FileError::control_character_in_name),
+        CommandCase{"library name without extension", {"amp.net", "MyParts"}, 0, "amp.scr\n", "",
+                    "amp.scr"},
+        CommandCase{"help", {"--help"}, 0, usage, ""},
+        CommandCase{"h", {"-h"}, 0, usage, ""},
+        CommandCase{"version", {"--version"}, 0, "malvor-convert 1.00\n", ""},
+        CommandCase{"script beside the netlist", {"amp.net", "/lib/MyParts.LBR"}, 0, "amp.scr\n",
+                    "",
+                    "amp.scr"},
+        CommandCase{"o before the files", {"-o", "Out.SCR", "amp.net", "MyParts.lbr"}, 0, "", "",
+                    "Out.SCR"},
+        CommandCase{"output after the files", {"amp.net", "MyParts.lbr", "--output", "x.scr"}, 0,
+                    "", "",
+                    "x.scr"},
+        CommandCase{"o dash is standard output", {"-o", "-", "amp.net", "MyParts.lbr"}, 0,
+                    worked_example_scr, ""},
+        CommandCase{"a dash alone is a file", {"-", "MyParts.lbr"}, 1, "", cannot_read("-")},
+        CommandCase{"options end at two dashes", {"--", "--list", "MyParts.lbr"}, 1, "",
+                    cannot_read("--list")},
+        CommandCase{"missing netlist", {"gone.net", "MyParts.lbr"}, 1, "", cannot_read("gone.net")},
+        CommandCase{"list", {"--list", "amp.net"}, 0, entries, ""},
+        CommandCase{"list after the file", {"amp.net", "--list"}, 0, entries, ""}),
+    NameFromWhat());
+
+TEST_F(InFolder, UnwritableScriptIsNamedAndLeavesNothingBehind)
+{
+    work.write("plain", "x\n");
+    std::filesystem::create_directory(work / "amp.scr");
+    for (std::string target : {"amp.scr", "missing/amp.scr", "plain/amp.scr"}) {
+        auto result = target == "amp.scr" ? run_command({"amp.net", "MyParts.lbr"})
+                                          : run_command({"-o", target, "amp.net", "MyParts.lbr"});
+        EXPECT_EQ(result.status, 1) << target;
+        EXPECT_EQ(result.out, "") << target;
+        auto prefix = "malvor-convert: cannot write script '" + target + "': ";
+        EXPECT_EQ(result.err.substr(0, prefix.size()), prefix);
+        EXPECT_EQ(work.names(), (std::vector<std::string>{"amp.net", "amp.scr", "plain"}))
+            << target;
     }
 }
 
-TEST_F(ConvertCommand, WritesToAnOutputFileOrStandardOutput)
-{
-    work.write("amp.net", amp_net);
-    auto to_file = run("-o Out.SCR amp.net MyParts.lbr");
-    EXPECT_EQ(to_file.status, 0);
-    EXPECT_EQ(to_file.out, "");
-    EXPECT_EQ(read_bytes(work / "Out.SCR"), amp_scr);
-
-    auto to_stdout = run("-o - amp.net MyParts.lbr");
-    EXPECT_EQ(to_stdout.status, 0);
-    EXPECT_EQ(to_stdout.out, amp_scr);
-}
-
-TEST_F(ConvertCommand, NamesInAnyScript)
-{
-    struct Case {
-        std::string netlist, library, script, use;
-    };
-    const Case cases[] = {
-        {"Verstärker.NET", "Bibliothèque.LBR", "verstärker.scr", "Use bibliothèque;\r\n"},
-        {"回路.net", "部品.lbr", "回路.scr", "Use 部品;\r\n"},
-        {"Ünï/Ωmega.Net", "Ω.lbr", "Ünï/Ωmega.scr", "Use Ω;\r\n"},
-    };
-    for (const auto& c : cases) {
-        auto netlist = work.path() / std::filesystem::u8path(c.netlist);
-        std::filesystem::create_directories(netlist.parent_path());
-        std::ofstream(netlist, std::ios::binary) << amp_net;
-        auto result = run_with({c.netlist, c.library});
-        EXPECT_EQ(result.status, 0) << c.netlist << ": " << result.err;
-        EXPECT_EQ(result.out, c.script + "\n");
-        auto script = read_bytes(work.path() / std::filesystem::u8path(c.script));
-        EXPECT_EQ(script, c.use + amp_scr.substr(amp_scr.find('\r') + 2)) << c.netlist;
-        auto list = run_with({"--list", c.netlist});
-        EXPECT_EQ(list.status, 0) << c.netlist;
-        EXPECT_EQ(list.out.substr(0, 4), "001 ") << c.netlist;
-    }
-    auto missing = run_with({"Fehlt-ä.net", "x.lbr"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, error_lines("malvor-convert: cannot read netlist 'Fehlt-ä.net': " +
-                                       message_of(ENOENT) + "\n"));
-}
-
-TEST_F(ConvertCommand, ListsComponentEntriesThenNodeEntries)
-{
-    work.write("amp.net", amp_net);
-    auto result = run("--list amp.net");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "001  :   R1   R0805   10k\n002  :   C1   C0805   100n\n"
-                          "001-001  :   GND   R1,2\n001-002  :   GND   C1,2\n");
-}
-
-TEST_F(ConvertCommand, HelpAndVersion)
-{
-    auto help = run("--help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("malvor-convert --list NETLIST"), std::string::npos);
-    EXPECT_EQ(help.out.find('\r'), std::string::npos);
-    auto version = run("--version");
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "malvor-convert 1.00\n");
-}
-
-TEST_F(ConvertCommand, UsageErrorsExitTwoWithTheUsage)
-{
-    work.write("amp.net", amp_net);
-    auto usage = run("--help").out;
-    for (const char* arguments : {"", "amp.net", "amp.net a.lbr extra", "--bogus amp.net a.lbr", "-o",
-                                  "--list", "--list amp.net a.lbr", "--help amp.net", "-o a -o b amp.net x.lbr"}) {
-        auto result = run(arguments);
-        EXPECT_EQ(result.status, 2) << arguments;
-        EXPECT_EQ(result.out, "") << arguments;
-        EXPECT_EQ(result.err, error_lines(usage)) << arguments;
-    }
-    EXPECT_EQ(work.names(), std::vector<std::string>{"amp.net"});
-}
-
-TEST_F(ConvertCommand, UnreadableNetlistIsNamedAndLeavesTheOldScript)
-{
-    work.write("amp.scr", "old script");
-    std::filesystem::create_directory(work / "boards.net");
-    const std::pair<const char*, std::string> cases[] = {
-        {"amp.net MyParts.lbr", "cannot read netlist 'amp.net': " + message_of(ENOENT)},
-        {"boards.net MyParts.lbr", "cannot read netlist 'boards.net': " + message_of(EISDIR)},
-        {"--list .", "cannot read netlist '.': " + message_of(EISDIR)},
-    };
-    for (const auto& [arguments, message] : cases) {
-        auto result = run(arguments);
-        EXPECT_EQ(result.status, 1) << arguments;
-        EXPECT_EQ(result.out, "") << arguments;
-        EXPECT_EQ(result.err, error_lines("malvor-convert: " + message + "\n"));
-    }
-    EXPECT_EQ(read_bytes(work / "amp.scr"), "old script");
-}
-
-TEST_F(ConvertCommand, UnwritableScriptIsNamedAndLeavesNothingBehind)
-{
-    struct Case {
-        const char* arguments;
-        const char* target;
-        const char* folder;  // made in the way, or "" for none
-        const char* file;    // made in the way, or "" for none
-    };
-    const Case cases[] = {
-        {"amp.net MyParts.lbr", "amp.scr", "amp.scr", ""},
-        {"-o missing/amp.scr amp.net MyParts.lbr", "missing/amp.scr", "", ""},
-        {"-o plain/amp.scr amp.net MyParts.lbr", "plain/amp.scr", "", "plain"},
-        {"-o scripts amp.net MyParts.lbr", "scripts", "scripts", ""},
-    };
-    int number = 0;
-    for (const auto& c : cases) {
-        folder = work.write("case" + std::to_string(++number) + "/amp.net", amp_net).parent_path();
-        if (*c.folder)
-            std::filesystem::create_directory(folder / c.folder);
-        if (*c.file)
-            work.write("case" + std::to_string(number) + "/" + c.file, "x\n");
-        auto before = std::distance(std::filesystem::directory_iterator(folder), {});
-        auto result = run(c.arguments);
-        EXPECT_EQ(result.status, 1) << c.arguments;
-        EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err.rfind(std::string("malvor-convert: cannot write script '") + c.target + "': ", 0),
-                  0u) << result.err;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), before) << c.arguments;
-    }
-}
-
-TEST_F(ConvertCommand, FilesThatAreNoNetlistsStillConvert)
+TEST_F(InFolder, FilesThatAreNoNetlistsStillConvert)
 {
     std::mt19937 random(7);
     std::string noise(std::string("[\r\nQ\0 1\r\nTO-92\r\nBC547\r\n", 23));
@@ -192,21 +166,22 @@ TEST_F(ConvertCommand, FilesThatAreNoNetlistsStillConvert)
     };
     for (const auto& [netlist, expected] : cases) {
         work.write("odd.net", netlist);
-        auto result = run("odd.net parts.lbr");
-        ASSERT_EQ(result.status, 0) << result.err;
+        ASSERT_EQ(run_command({"odd.net", "parts.lbr"}).status, 0);
         auto script = read_bytes(work / "odd.scr");
-        EXPECT_EQ(script.rfind("Use parts;\r\nGrid Mil;\n\r\n", 0), 0u);
-        EXPECT_TRUE(expected.empty() ? script.size() == 24 : script.find(expected) != std::string::npos);
+        EXPECT_EQ(script.substr(0, 24), "Use parts;\r\nGrid Mil;\n\r\n");
+        if (expected.empty())
+            EXPECT_EQ(script.size(), 24u);
+        else
+            EXPECT_NE(script.find(expected), std::string::npos);
     }
 }
 
-TEST_F(ConvertCommand, ConvertsTheBundledExample)
+TEST_F(InFolder, ConvertsTheBundledExample)
 {
     std::filesystem::copy_file(MALVOR_EXAMPLES_DIR "/amplifier.net", work / "amplifier.net");
-    auto result = run("amplifier.net " MALVOR_EXAMPLES_DIR "/empty.lbr");
-    EXPECT_EQ(result.status, 0) << result.err;
+    ASSERT_EQ(run_command({"amplifier.net", MALVOR_EXAMPLES_DIR "/empty.lbr"}).status, 0);
     auto script = read_bytes(work / "amplifier.scr");
-    EXPECT_EQ(script.rfind("Use empty;\r\nGrid Mil;\n\r\nAdd DIP8 ( 0 10000 );\r\n", 0), 0u);
+    EXPECT_EQ(script.substr(0, 47), "Use empty;\r\nGrid Mil;\n\r\nAdd DIP8 ( 0 10000 );\r\n");
     EXPECT_NE(script.find("Signal Zel1 R1 2 U1 3 ;\r\n"), std::string::npos);
 }
 

@@ -3,6 +3,7 @@
 #include "eagle_writer.h"
 #include "node_split.h"
 #include "tango_reader.h"
+#include "test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -103,7 +104,7 @@ TEST(HyphenNodes, WordsForTheCheckFollowTheWriter)
 
 // One small board as three kinds of schematic program write it.
 struct StyleCase {
-    const char* style;
+    const char* what;
     std::string netlist;
     std::vector<std::string> values;  // what stands in the reader's value line
 };
@@ -148,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "[\r\nJ-USB\r\nUSB-B$1\r\nUSB\r\n\r\n\r\n\r\n]\r\n"
                   "(\r\nGND\r\nR1-2\r\nJ-USB-GND@1\r\nQ1-E\r\n)\r\n(\r\nDM\r\nR1-1\r\nJ-USB-D-\r\n)\r\n",
                   {"10k", "BC847", "USB"}}),
-    [](const auto& info) { return std::string(info.param.style); });
+    testing_support::NameFromWhat());
 
 }  // namespace
 }  // namespace malvor

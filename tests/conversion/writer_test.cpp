@@ -1,6 +1,8 @@
+#include "command_run.h"
 #include "eagle_writer.h"
 #include "script_names.h"
 #include "tango_reader.h"
+#include "test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -44,12 +46,8 @@ TEST_P(WriterScripts, AreByteExact)
 INSTANTIATE_TEST_SUITE_P(
     Netlists, WriterScripts,
     testing::Values(
-        WriterCase{"the worked example, 181 bytes",
-                   "[\r\nR1\r\nR0805\r\n10k\r\n]\r\n[\r\nC1\r\nC0805\r\n100n\r\n]\r\n(\r\nGND\r\nR1,2\r\nC1,2\r\n)\r\n",
-                   "myparts",
-                   "Use myparts;\r\nGrid Mil;\n\r\nAdd R0805 ( 0 10000 );\r\nName R1 ( 0 10000 );\r\n"
-                   "Value R1 10k;\n\r\nAdd C0805 ( 1000 10000 );\r\nName C1 ( 1000 10000 );\r\n"
-                   "Value C1 100n;\n\r\nSignal GND R1 2 C1 2 ;\r\n"},
+        WriterCase{"the worked example", testing_support::worked_example_net, "myparts",
+                   testing_support::worked_example_scr},
         WriterCase{"empty netlist", "", "lib", header},
         WriterCase{"net without nodes", net_of("GND", {}), "lib", header + "Signal GND ;\r\n"},
         WriterCase{"commas become blanks, other characters stay", net_of("N1", {"a,b,c", "R-1,2"}), "lib",
@@ -71,30 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                    header + "Signal 'my net' R1 1 ;\r\n"},
         WriterCase{"node words are quoted one by one", net_of("N1", {"U1,a;b", "U2,it's,x y"}), "lib",
                    header + "Signal N1 U1 'a;b' U2 'it''s' x y ;\r\n"}),
-    [](const testing::TestParamInfo<WriterCase>& info) {
-        std::string name;
-        for (char c : std::string(info.param.what))
-            name += (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ? c : '_';
-        return name;
-    });
-
-TEST(WriterPlacement, TenPerRowDownwardsWithoutLimitInPiecesThatJoinToTheWhole)
-{
-    std::string netlist;
-    for (int k = 1; k <= 5000; ++k)
-        netlist += "[\r\nC" + std::to_string(k) + "\r\nP\r\nV\r\n";
-    auto tables = read_tango(netlist);
-    std::string script;
-    int pieces = 0;
-    write_eagle_script(tables, "lib", [&](std::string_view piece) { script += piece, ++pieces; });
-    EXPECT_GT(pieces, 1);
-    const std::pair<int, const char*> expected[] = {
-        {1, "0 10000"}, {2, "1000 10000"}, {10, "9000 10000"}, {11, "0 9500"},
-        {201, "0 0"}, {210, "9000 0"}, {211, "0 -500"}, {5000, "9000 -239500"}};
-    for (auto [component, point] : expected)
-        EXPECT_NE(script.find("Name C" + std::to_string(component) + " ( " + point + " );\r\nValue C"),
-                  std::string::npos) << component;
-}
+    testing_support::NameFromWhat());
 
 std::vector<std::string> four_character_nodes(int count)
 {

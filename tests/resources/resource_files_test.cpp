@@ -1,19 +1,20 @@
 // The committed icon files (the two-image 16-colour Windows icon and the PNGs) and, when
 // the cross windres is at hand, malvor.rc as the build compiles it into a .res file; in the
 // Windows build, the same resources as malvor-convert.exe carries them.
+#include "temp_folder.h"
+#include "test_names.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 using Bytes = std::vector<std::uint8_t>;
 const std::string dir = MALVOR_RESOURCES_DIR;
 
 static Bytes readFile(const std::string& path) {  // a missing file reads as empty, and any read from it throws
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
+  const std::string bytes = malvor::testing_support::read_bytes(path);
+  return Bytes(bytes.begin(), bytes.end());
 }
 const Bytes ico = readFile(dir + "/malvor.ico");
 
@@ -66,12 +67,12 @@ struct Resource {
   std::uint32_t language;
 };
 struct Container {
-  std::string name;
+  std::string what;
   Bytes bytes;
   Resource (*find)(const Bytes&, std::uint32_t type);  // the first resource of an ordinal type
 };
 
-static void PrintTo(const Container& c, std::ostream* out) { *out << c.name; }
+static void PrintTo(const Container& c, std::ostream* out) { *out << c.what; }
 
 #ifdef MALVOR_COMPILED_RES
 // A .res is a run of 4-aligned entries: data size, header size, type (0xFFFF then the ordinal),
@@ -137,10 +138,13 @@ TEST_P(CompiledResources, FixedVersionInfoMarksA32BitApplication10) {
   EXPECT_EQ(version.language, 0x0410u) << "language of the version record";
   const Bytes& v = version.data;
   const std::size_t f = std::string(v.begin(), v.end()).find("\xBD\x04\xEF\xFE");  // VS_FIXEDFILEINFO signature
-  const char* names[] = {"FileVersionMS", "FileVersionLS", "ProductVersionMS", "ProductVersionLS", "FileFlagsMask",
-                         "FileFlags", "FileOS (VOS__WINDOWS32)", "FileType (VFT_APP)", "FileSubtype"};
-  const std::uint32_t values[] = {0x10000, 0, 0x10000, 0, 0, 0, 4, 1, 0};  // after signature and struct version
-  for (std::size_t i = 0; i < 9; ++i) EXPECT_EQ(num(v, f + 8 + 4 * i, 4), values[i]) << names[i];
+  // Fields after the signature and the structure's version: 1.0.0.0 twice, then an application for 32-bit Windows.
+  EXPECT_EQ(num(v, f + 8, 4), 0x10000u) << "FileVersionMS";
+  EXPECT_EQ(num(v, f + 12, 4), 0u) << "FileVersionLS";
+  EXPECT_EQ(num(v, f + 16, 4), 0x10000u) << "ProductVersionMS";
+  EXPECT_EQ(num(v, f + 20, 4), 0u) << "ProductVersionLS";
+  EXPECT_EQ(num(v, f + 32, 4), 4u) << "FileOS (VOS__WINDOWS32)";
+  EXPECT_EQ(num(v, f + 36, 4), 1u) << "FileType (VFT_APP)";
 }
 
 TEST_P(CompiledResources, OneItalianUnicodeStringTableWithTheProgramsTexts) {
@@ -166,8 +170,7 @@ TEST_P(CompiledResources, IconGroupListsBothImagesOfTheIconFile) {
   EXPECT_TRUE(std::equal(first.begin(), first.end(), ico.begin() + num(ico, 18, 4), ico.begin() + num(ico, 18, 4) + num(ico, 14, 4)));
 }
 
-INSTANTIATE_TEST_SUITE_P(In, CompiledResources, testing::ValuesIn(containers()),
-                         [](const testing::TestParamInfo<Container>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(In, CompiledResources, testing::ValuesIn(containers()), malvor::testing_support::NameFromWhat());
 #endif
 
 #ifdef MALVOR_PROGRAM_FILE

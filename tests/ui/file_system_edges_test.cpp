@@ -36,8 +36,8 @@ TEST(NativeNamesTest, KeepEveryByteAndShowWhatCanBeShown)
     };
     for (const auto& [bytes, shown] : cases) {
         const QString path = path_from_bytes(bytes);
-        EXPECT_EQ(std::tuple(path_bytes(path), shown_path(path)), std::tuple(bytes, shown))
-            << bytes.toHex().data();
+        EXPECT_EQ(path_bytes(path), bytes) << bytes.toHex().data();
+        EXPECT_EQ(shown_path(path), shown) << bytes.toHex().data();
     }
 }
 
@@ -85,12 +85,12 @@ TEST_F(FileSystemEdgesTest, NamesThatAreNotUtf8AreListedEnteredReadAndNameTheLib
     const int subfolder = dir1->count() - 1;
     ASSERT_EQ(dir1->item(subfolder)->text(), u"\u00fd\u00fc"_qs);
     choose(dir1, subfolder, true);
-    EXPECT_EQ(std::tuple(dir1->path(), entries("lst_open")),
-              std::tuple(path_from_bytes(folder_bytes), QStringList(u"\u00ff\u00fe.net"_qs)));
+    EXPECT_EQ(dir1->path(), path_from_bytes(folder_bytes));
+    EXPECT_EQ(entries("lst_open"), QStringList(u"\u00ff\u00fe.net"_qs));
 
     read(u"\u00ff\u00fe.net"_qs);
-    EXPECT_EQ(std::tuple(w.tangofile, entries("Lst_add")),
-              std::tuple(path_from_bytes(folder_bytes + "/\xff\xfe.net"), QStringList("001  :   R1   R0805   10k")));
+    EXPECT_EQ(w.tangofile, path_from_bytes(folder_bytes + "/\xff\xfe.net"));
+    EXPECT_EQ(entries("Lst_add"), QStringList("001  :   R1   R0805   10k"));
     auto* libraries = files("lst_lib");
     ASSERT_EQ(entries("lst_lib"), QStringList(u"\u00e4.lbr"_qs));
     choose(libraries, 0);
@@ -103,8 +103,8 @@ TEST_F(FileSystemEdgesTest, NamesThatAreNotUtf8AreListedEnteredReadAndNameTheLib
     // Started in such a folder, the window lists it as well.
     ASSERT_EQ(::chdir(folder_bytes.constData()), 0);
     open();
-    EXPECT_EQ(std::tuple(child<malvor::FolderList>(*window, "Dir1")->path(), entries("lst_open")),
-              std::tuple(path_from_bytes(folder_bytes), QStringList(u"\u00ff\u00fe.net"_qs)));
+    EXPECT_EQ(child<malvor::FolderList>(*window, "Dir1")->path(), path_from_bytes(folder_bytes));
+    EXPECT_EQ(entries("lst_open"), QStringList(u"\u00ff\u00fe.net"_qs));
 }
 
 // Root lists every folder, so the test runs itself again as an ordinary user when it can.
@@ -152,16 +152,20 @@ TEST_F(FileSystemEdgesTest, StartedInAFolderThatCannotBeListedTheUserCanGoUpAndT
     auto* drive1 = child<malvor::DriveList>(w, "Drive1");
     auto* dir1 = child<malvor::FolderList>(w, "Dir1");
     const QStringList chain = QStringList("/") + locked.mid(1).split(u'/');  // the way up
-    EXPECT_EQ(std::tuple(dir1->path(), entries("Dir1"), entries("lst_open")), std::tuple(locked, chain, QStringList()));
+    EXPECT_EQ(dir1->path(), locked);
+    EXPECT_EQ(entries("Dir1"), chain);
+    EXPECT_EQ(entries("lst_open"), QStringList());
     EXPECT_EQ(dir1->currentRow(), dir1->count() - 1);
 
     choose(dir1, dir1->count() - 2, true);  // the folder above
-    EXPECT_EQ(std::tuple(files("lst_open")->folder(), entries("lst_open")), std::tuple(folder, QStringList("up.net")));
+    EXPECT_EQ(files("lst_open")->folder(), folder);
+    EXPECT_EQ(entries("lst_open"), QStringList("up.net"));
 
     // The drive's entry chosen again in the drop-down lists the drive.
     drive1->showPopup();
     choose(drive1->view(), drive1->currentIndex());
-    EXPECT_EQ(std::tuple(dir1->path(), files("lst_open")->folder()), std::tuple(drive1->drive(), drive1->drive()));
+    EXPECT_EQ(dir1->path(), drive1->drive());
+    EXPECT_EQ(files("lst_open")->folder(), drive1->drive());
     EXPECT_TRUE(shown.empty());
 }
 

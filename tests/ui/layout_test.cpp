@@ -129,7 +129,8 @@ TEST_F(LayoutTest, LoadHidesTheLibrarySideUntilAReadAndTabAndAccessKeysReachOnly
 
 }  // namespace
 
-// Runs the window tests headless unless a display is asked for, in the program's fonts.
+// Runs the window tests headless unless a display is asked for, in the program's fonts: the
+// one place that does so, whether CTest, CI or a developer starts the program.
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

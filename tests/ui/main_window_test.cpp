@@ -76,7 +76,8 @@ TEST_F(MainWindowTest, WritesTheSameScriptAsTheCommandLineConverterAndASecondRea
     EXPECT_EQ(w.eaglelib, "myparts");
     QProcess convert;
     convert.start(MALVOR_CONVERT_EXE, {"-o", "-", "Amp.NET", "MyParts.LBR"});
-    ASSERT_TRUE(convert.waitForFinished() && convert.exitCode() == 0);
+    ASSERT_TRUE(convert.waitForFinished());
+    ASSERT_EQ(convert.exitCode(), 0);
     QFile written(script);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), convert.readAllStandardOutput());
@@ -147,6 +148,7 @@ protected:
     {
         (window ? *window : open()).About_Click(1);
         QPointer<frm_About> about = window->aboutWindow();
+        EXPECT_TRUE(about);
         EXPECT_TRUE(about && QTest::qWaitForWindowActive(about));
         return about;
     }

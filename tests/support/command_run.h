@@ -1,0 +1,46 @@
+#pragma once
+// malvor-convert run in this process, its standard output and standard error read back; and
+// the worked example: two components and one net, and its script for "MyParts.lbr".
+
+#include "convert_command.h"
+#include "temp_folder.h"
+
+#include <cstdio>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace malvor::testing_support {
+
+inline const std::string worked_example_net = read_bytes(MALVOR_TEST_DATA "/worked_example.net");
+inline const std::string worked_example_scr = read_bytes(MALVOR_TEST_DATA "/worked_example.scr");
+
+// The platform's text for a C library error code.
+inline std::string system_message(int error) { return std::generic_category().message(error); }
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string drain(std::FILE* file)
+{
+    std::rewind(file);
+    std::string text;
+    char chunk[4096];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        text.append(chunk, got);
+    std::fclose(file);
+    return text;
+}
+
+inline Outcome run_command(const std::vector<std::string>& arguments)
+{
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    int status = run_convert_command(arguments, out, err);
+    return {status, drain(out), drain(err)};
+}
+
+}  // namespace malvor::testing_support
