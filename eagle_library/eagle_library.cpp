@@ -1,16 +1,75 @@
 #include "eagle_library.h"
 
+#include "large_memory.h"
 #include "script_names.h"
 
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace malvor {
 namespace {
 
 // Both forms of EAGLE 5 and older (version 3: 0x10 0x80; versions 4 and 5: 0x10 0x00) begin so.
 constexpr char binary_library_start = 0x10;
+
+// The parse tree of a large library is many small pieces: while a library is read, pugixml
+// takes them from a few large blocks (see large_memory.h), which go all at once afterwards.
+// One library is read at a time.
+class TreeMemory {
+public:
+    TreeMemory()
+            : allocate_(pugi::get_memory_allocation_function()),
+              deallocate_(pugi::get_memory_deallocation_function())
+    {
+        current = this;
+        pugi::set_memory_management_functions(&take, &give_back);
+    }
+    TreeMemory(const TreeMemory&) = delete;
+    TreeMemory& operator=(const TreeMemory&) = delete;
+    ~TreeMemory()
+    {
+        pugi::set_memory_management_functions(allocate_, deallocate_);
+        current = nullptr;
+        for (auto [block, size] : blocks_)
+            release_large(block, size);
+    }
+
+private:
+    static constexpr std::size_t block_size = std::size_t{4} << 20;
+    static constexpr std::size_t alignment = alignof(std::max_align_t);
+
+    static void* take(std::size_t bytes) { return current->next(bytes); }
+    static void give_back(void*) {}
+
+    void* next(std::size_t bytes)
+    {
+        bytes = (bytes + alignment - 1) / alignment * alignment;
+        if (bytes > left_) {
+            const std::size_t size = std::max(block_size, bytes);
+            try {
+                blocks_.emplace_back(allocate_large(size), size);
+            } catch (const std::bad_alloc&) {
+                return nullptr;  // pugixml reports that it ran out of memory
+            }
+            free_ = static_cast<char*>(blocks_.back().first);
+            left_ = size;
+        }
+        void* piece = free_;
+        free_ += bytes;
+        left_ -= bytes;
+        return piece;
+    }
+
+    static inline TreeMemory* current = nullptr;
+    pugi::allocation_function allocate_;
+    pugi::deallocation_function deallocate_;
+    std::vector<std::pair<void*, std::size_t>> blocks_;
+    char* free_ = nullptr;
+    std::size_t left_ = 0;
+};
 
 }  // namespace
 
@@ -59,6 +118,7 @@ LibraryResult read_eagle_library(std::string_view bytes)
         result.error = LibraryError::binary_library;
         return result;
     }
+    TreeMemory memory;  // outlives the document
     pugi::xml_document document;
     auto parsed = document.load_buffer(bytes.data(), bytes.size());
     if (!parsed) {

@@ -1,52 +1,15 @@
 #include "folded_name_table.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <new>
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
 
 namespace malvor {
-namespace {
-
-constexpr std::size_t huge_page = std::size_t{2} << 20;
-
-}  // namespace
-
-void FoldedNameTable::Release::operator()(Slot* slots) const
-{
-    std::free(slots);
-}
 
 FoldedNameTable::FoldedNameTable(std::size_t expected)
 {
     std::size_t size = 16;
     while (size < 2 * expected)
         size *= 2;
-    allocate(size);
-}
-
-void FoldedNameTable::allocate(std::size_t size)
-{
-    const std::size_t bytes = size * sizeof(Slot);
-    void* memory = nullptr;
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    // Large tables on huge pages where the system offers them: lookups land all over the
-    // table, and a page-table walk for each would cost more than the lookup.
-    if (bytes >= huge_page) {
-        memory = std::aligned_alloc(huge_page, (bytes + huge_page - 1) / huge_page * huge_page);
-        if (memory != nullptr)
-            madvise(memory, bytes, MADV_HUGEPAGE);
-    }
-#endif
-    if (memory == nullptr)
-        memory = std::malloc(bytes);
-    if (memory == nullptr)
-        throw std::bad_alloc();
-    slots_.reset(static_cast<Slot*>(memory));
-    for (std::size_t i = 0; i < size; ++i)
-        slots_[i] = {0, 0, none};
+    slots_.assign(size, {0, 0, none});
     mask_ = size - 1;
 }
 
@@ -114,7 +77,8 @@ void FoldedNameTable::grow()
 {
     auto old = std::move(slots_);
     const std::size_t old_size = mask_ + 1;
-    allocate(2 * old_size);
+    slots_.assign(2 * old_size, {0, 0, none});
+    mask_ = 2 * old_size - 1;
     for (std::size_t i = 0; i < old_size; ++i) {
         const Slot& slot = old[i];
         if (slot.value == none)

@@ -5,10 +5,12 @@
 // lookup costs one slot: fetched ahead by a hint (`prefetch`) when lookups run in batches.
 // Longer names live in one string beside the table.
 
+#include "large_memory.h"
+
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace malvor {
 
@@ -50,9 +52,6 @@ private:
         std::uint32_t size;
         std::uint32_t value;
     };
-    struct Release {
-        void operator()(Slot* slots) const;
-    };
 
     static char fold(char c)
     {
@@ -63,10 +62,9 @@ private:
     std::string_view stored_name(const Slot& slot) const;
 
     std::size_t find_slot(std::string_view name, std::uint64_t hash) const;
-    void allocate(std::size_t size);
     void grow();
 
-    std::unique_ptr<Slot[], Release> slots_;
+    std::vector<Slot, LargeAllocator<Slot>> slots_;
     std::size_t mask_ = 0;  // the number of slots, a power of two, less one
     std::size_t used_ = 0;
     std::string long_names_;

@@ -2,6 +2,7 @@
 
 #include "close_names.h"
 #include "folded_name_table.h"
+#include "large_memory.h"
 #include "node_split.h"
 #include "script_names.h"
 
@@ -29,17 +30,26 @@ public:
     void add(std::size_t pad, unsigned marks) { words_[pad / 32] |= std::uint64_t{marks} << shift(pad); }
     void prefetch(std::size_t pad) const { __builtin_prefetch(&words_[pad / 32]); }
     void end_net(std::size_t pad) { words_[pad / 32] &= ~(std::uint64_t{in_this_net} << shift(pad)); }
+    // The same for every pad: quicker than one by one for a net holding many of them.
+    void end_net()
+    {
+        for (auto& word : words_)
+            word &= 0x5555555555555555u;  // the in_a_net marks
+    }
+    std::size_t word_count() const { return words_.size(); }
 
 private:
     static unsigned shift(std::size_t pad) { return static_cast<unsigned>(pad % 32 * 2); }
 
-    std::vector<std::uint64_t> words_;
+    std::vector<std::uint64_t, LargeAllocator<std::uint64_t>> words_;
 };
 
 struct ComponentPads {
     std::size_t first_pad;  // the number of its package's first pad among all pads
     std::size_t package;    // or EagleLibrary::none
 };
+
+using ComponentTable = std::vector<ComponentPads, LargeAllocator<ComponentPads>>;
 
 // The node lines of all nets in row order, each split into words and its component looked up.
 // The lookups land all over the component table, the components and the pin marks, so they run
@@ -57,7 +67,7 @@ public:
     };
 
     NodeLookups(const NetlistTables& tables, const EagleLibrary& library,
-                const FoldedNameTable& names, const std::vector<ComponentPads>& components,
+                const FoldedNameTable& names, const ComponentTable& components,
                 const PinMarks& marks)
             : tables_(tables), library_(library), splitter_(tables), names_(names),
               components_(components), marks_(marks)
@@ -117,7 +127,7 @@ private:
     const EagleLibrary& library_;
     NodeSplitter splitter_;
     const FoldedNameTable& names_;
-    const std::vector<ComponentPads>& components_;
+    const ComponentTable& components_;
     const PinMarks& marks_;
     Count start_ = -batch;
     Node nodes_[batch];
@@ -207,7 +217,7 @@ private:
     {
         FoldedNameTable nets(static_cast<std::size_t>(tables_.net_count()));
         PinMarks marks(pads_);
-        std::vector<std::size_t> net_pads;
+        std::vector<std::size_t> net_pads;  // those marked in the net, unless too many
         NodeLookups nodes(tables_, library_, component_names_, components_, marks);
         for (Count i = 1; i <= tables_.net_count(); ++i) {
             const auto name = tables_.sig_name(i);
@@ -237,11 +247,16 @@ private:
                         report(position(node),
                                {"node '", node, "': the pin is already in an earlier net"});
                     marks.add(pad, PinMarks::in_a_net | PinMarks::in_this_net);
-                    net_pads.push_back(pad);
+                    if (net_pads.size() <= marks.word_count())
+                        net_pads.push_back(pad);
                 }
             }
-            for (auto pad : net_pads)
-                marks.end_net(pad);
+            if (net_pads.size() > marks.word_count()) {
+                marks.end_net();
+            } else {
+                for (auto pad : net_pads)
+                    marks.end_net(pad);
+            }
             net_pads.clear();
             if (written < 2) {
                 // On the name line, so before the problems of the (single) node.
@@ -284,7 +299,7 @@ private:
     std::string_view source_;
     CheckReport report_;
     FoldedNameTable component_names_;
-    std::vector<ComponentPads> components_;
+    ComponentTable components_;
     std::size_t pads_ = 0;
     std::unordered_map<std::string, std::string> hints_;  // per lower-case unknown package
 };
@@ -296,7 +311,7 @@ CheckReport check_netlist(const NetlistTables& tables, const EagleLibrary& libra
     return Checker(tables, library).run();
 }
 
-void number_lines(std::string_view text, std::vector<Problem>& problems)
+void number_lines(std::string_view text, Problems& problems)
 {
     std::size_t line = 1;
     std::size_t pos = 0;

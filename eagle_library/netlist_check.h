@@ -11,6 +11,7 @@
 // Nodes are split into component and pin as the script writes them.
 
 #include "eagle_library.h"
+#include "large_memory.h"
 #include "netlist_tables.h"
 
 #include <cstddef>
@@ -27,10 +28,12 @@ struct Problem {
     std::size_t message_size = 0;
 };
 
+using Problems = std::vector<Problem, LargeAllocator<Problem>>;
+
 // A large netlist may have hundreds of thousands of problems: their messages share one buffer.
 struct CheckReport {
-    std::vector<Problem> problems;  // sorted by position; those of one line as found
-    std::string messages;
+    Problems problems;  // sorted by position; those of one line in the order found
+    std::basic_string<char, std::char_traits<char>, LargeAllocator<char>> messages;
 
     std::string_view message(const Problem& problem) const
     {
@@ -41,6 +44,6 @@ struct CheckReport {
 CheckReport check_netlist(const NetlistTables& tables, const EagleLibrary& library);
 
 // Gives each problem its line number in one pass over `text`; the problems must be sorted.
-void number_lines(std::string_view text, std::vector<Problem>& problems);
+void number_lines(std::string_view text, Problems& problems);
 
 }  // namespace malvor
