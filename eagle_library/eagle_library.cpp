@@ -1,7 +1,6 @@
 #include "eagle_library.h"
 
 #include "large_memory.h"
-#include "script_names.h"
 
 #include <pugixml.hpp>
 
@@ -81,34 +80,19 @@ std::size_t EagleLibrary::find_package(std::string_view name) const
 
 std::size_t EagleLibrary::find_pad(std::size_t package, std::string_view pad) const
 {
-    // The pads are stored in lower case; the name is folded as it is compared.
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
-    auto before = [&](const std::string& stored, std::string_view name) {
-        return std::lexicographical_compare(
-            stored.begin(), stored.end(), name.begin(), name.end(), [&](char a, char b) {
-                return static_cast<unsigned char>(fold(a)) < static_cast<unsigned char>(fold(b));
-            });
-    };
-    const auto& pads = pads_[package];
-    auto found = std::lower_bound(pads.begin(), pads.end(), pad, before);
-    if (found == pads.end() || found->size() != pad.size())
-        return none;
-    for (std::size_t i = 0; i < pad.size(); ++i)
-        if ((*found)[i] != fold(pad[i]))
-            return none;
-    return static_cast<std::size_t>(found - pads.begin());
+    auto found = pads_[package].find(pad);
+    return found == FoldedNameTable::none ? none : found;
 }
 
-void EagleLibrary::add_package(std::string_view name, std::vector<std::string> pads)
+void EagleLibrary::add_package(std::string_view name, const std::vector<std::string_view>& pads)
 {
     if (numbers_.insert(name, static_cast<std::uint32_t>(names_.size())) != names_.size())
         return;
-    for (auto& pad : pads)
-        pad = lower_ascii(pad);
-    std::sort(pads.begin(), pads.end());
-    pads.erase(std::unique(pads.begin(), pads.end()), pads.end());
+    FoldedNameTable numbers(pads.size());
+    for (auto pad : pads)
+        numbers.insert(pad, static_cast<std::uint32_t>(numbers.size()));
     names_.emplace_back(name);
-    pads_.push_back(std::move(pads));
+    pads_.push_back(std::move(numbers));
 }
 
 LibraryResult read_eagle_library(std::string_view bytes)
@@ -132,14 +116,15 @@ LibraryResult read_eagle_library(std::string_view bytes)
         result.error = LibraryError::not_eagle_library;
         return result;
     }
+    std::vector<std::string_view> pads;
     for (auto package : library.child("packages").children("package")) {
-        std::vector<std::string> pads;
+        pads.clear();
         for (auto contact : package.children()) {
             std::string_view kind = contact.name();
             if (kind == "pad" || kind == "smd")
                 pads.emplace_back(contact.attribute("name").value());
         }
-        result.library.add_package(package.attribute("name").value(), std::move(pads));
+        result.library.add_package(package.attribute("name").value(), pads);
     }
     return result;
 }

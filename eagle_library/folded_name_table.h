@@ -20,6 +20,8 @@ public:
 
     explicit FoldedNameTable(std::size_t expected);
 
+    std::size_t size() const { return used_; }
+
     // The number of the name, or `value` for a name not there before, which is added.
     std::uint32_t insert(std::string_view name, std::uint32_t value)
     {

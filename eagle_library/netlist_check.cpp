@@ -44,9 +44,13 @@ private:
     std::vector<std::uint64_t, LargeAllocator<std::uint64_t>> words_;
 };
 
+// 8 bytes, as the nodes look them up all over. Pads are numbered in 32 bits: a netlist would
+// need billions of pads to pass that, and then the pins beyond it go unchecked for being in
+// two nets rather than the check failing.
 struct ComponentPads {
-    std::size_t first_pad;  // the number of its package's first pad among all pads
-    std::size_t package;    // or EagleLibrary::none
+    static constexpr std::uint32_t none = UINT32_MAX;
+    std::uint32_t first_pad = none;  // the number of its package's first pad among all pads
+    std::uint32_t package = none;
 };
 
 using ComponentTable = std::vector<ComponentPads, LargeAllocator<ComponentPads>>;
@@ -63,6 +67,7 @@ public:
         std::uint64_t hash;
         std::uint32_t component;  // or FoldedNameTable::none
         std::size_t package;      // of the component, or EagleLibrary::none
+        bool has_pad;             // the package has the pin
         std::size_t pad;          // among all pads of all components, or EagleLibrary::none
     };
 
@@ -109,15 +114,17 @@ private:
     void find_pad(Node& node)
     {
         node.package = EagleLibrary::none;
+        node.has_pad = false;
         node.pad = EagleLibrary::none;
         if (node.component == FoldedNameTable::none || node.words.pin.empty() || node.words.more)
             return;
         const auto [first_pad, package] = components_[node.component];
-        node.package = package;
-        if (package == EagleLibrary::none)
+        if (package == ComponentPads::none)
             return;
+        node.package = package;
         const auto pad = library_.find_pad(package, node.words.pin);
-        if (pad != EagleLibrary::none) {
+        node.has_pad = pad != EagleLibrary::none;
+        if (node.has_pad && first_pad != ComponentPads::none) {
             node.pad = first_pad + pad;
             marks_.prefetch(node.pad);
         }
@@ -181,7 +188,7 @@ private:
     void check_components()
     {
         const Count count = tables_.component_count();
-        components_.assign(static_cast<std::size_t>(count) + 1, {0, EagleLibrary::none});
+        components_.assign(static_cast<std::size_t>(count) + 1, {});
         // A batch of names is hashed and its table slots fetched before they are entered.
         constexpr Count batch = 16;
         std::uint64_t hashes[batch];
@@ -209,8 +216,13 @@ private:
                                     "' is not in the library", package_hint(pack)});
             return;
         }
-        components_[static_cast<std::size_t>(k)] = {pads_, package};
-        pads_ += library_.pad_count(package);
+        auto& component = components_[static_cast<std::size_t>(k)];
+        component.package = static_cast<std::uint32_t>(package);
+        const std::size_t pads = library_.pad_count(package);
+        if (pads_ + pads < ComponentPads::none) {
+            component.first_pad = static_cast<std::uint32_t>(pads_);
+            pads_ += pads;
+        }
     }
 
     void check_nets()
@@ -286,7 +298,7 @@ private:
                                     "', which the netlist does not have"});
             return EagleLibrary::none;
         }
-        if (looked_up.package != EagleLibrary::none && looked_up.pad == EagleLibrary::none)
+        if (looked_up.package != EagleLibrary::none && !looked_up.has_pad)
             report(position(node), {"node '", node, "': package '",
                                     library_.package_names()[looked_up.package],
                                     "' of component '", words.component, "' has no pad '",
