@@ -125,7 +125,8 @@ int main(int argc, char** argv)
         const auto netlist = (folder / "check.net").string();
         std::ofstream(netlist, std::ios::binary)
             << malvor::bench::generate_netlist(largest, 1, reuse);
-        auto convert = best_run({converter, "-o", (folder / "check.scr").string(), netlist, library});
+        auto convert =
+            best_run({converter, "-o", (folder / "check.scr").string(), netlist, library});
         // Reused pins are problems: status 3.
         const bool clean = reuse == malvor::bench::PinReuse::never;
         auto check = best_run({converter, "--check", netlist, library}, clean ? 0 : 3);

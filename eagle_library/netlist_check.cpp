@@ -27,9 +27,15 @@ public:
 
     explicit PinMarks(std::size_t pads) : words_((pads + 31) / 32) {}
     unsigned get(std::size_t pad) const { return words_[pad / 32] >> shift(pad) & 3; }
-    void add(std::size_t pad, unsigned marks) { words_[pad / 32] |= std::uint64_t{marks} << shift(pad); }
+    void add(std::size_t pad, unsigned marks)
+    {
+        words_[pad / 32] |= std::uint64_t{marks} << shift(pad);
+    }
     void prefetch(std::size_t pad) const { __builtin_prefetch(&words_[pad / 32]); }
-    void end_net(std::size_t pad) { words_[pad / 32] &= ~(std::uint64_t{in_this_net} << shift(pad)); }
+    void end_net(std::size_t pad)
+    {
+        words_[pad / 32] &= ~(std::uint64_t{in_this_net} << shift(pad));
+    }
     // The same for every pad: quicker than one by one for a net holding many of them.
     void end_net()
     {
