@@ -1,6 +1,8 @@
 #include "netlist_generator.h"
 
+#include <cstdint>
 #include <random>
+#include <vector>
 
 namespace malvor::bench {
 namespace {
@@ -10,7 +12,7 @@ const char* const values[] = {"10k", "100n", "BC847", "LM358", "74HC00", "7805",
 
 }  // namespace
 
-std::string generate_netlist(std::size_t components, unsigned seed)
+std::string generate_netlist(std::size_t components, unsigned seed, PinReuse reuse)
 {
     std::mt19937 random(seed);
     std::string text;
@@ -28,6 +30,9 @@ std::string generate_netlist(std::size_t components, unsigned seed)
     std::uniform_int_distribution<int> node_count(2, 9);
     std::uniform_int_distribution<int> pin(1, 14);
     const std::size_t nets = components * 6 / 10;
+    // Pins taken so far, a bit per pin 1 to 14 of each component; 7 and 8 are the ground net's.
+    constexpr std::uint16_t ground_pins = (1u << 7) | (1u << 8);
+    std::vector<std::uint16_t> taken(components + 1, ground_pins);
     for (std::size_t i = 1; i <= nets; ++i) {
         text += "(\r\n";
         // Every third net carries a long name, which the reader replaces.
@@ -35,10 +40,18 @@ std::string generate_netlist(std::size_t components, unsigned seed)
         text += std::to_string(i);
         text += "\r\n";
         for (int j = node_count(random); j > 0; --j) {
+            std::size_t k = component(random);
+            int p = pin(random);
+            // Not a third of the free pins get taken, so a free one turns up soon.
+            while (reuse == PinReuse::never && (taken[k] >> p & 1) != 0) {
+                k = component(random);
+                p = pin(random);
+            }
+            taken[k] |= static_cast<std::uint16_t>(1u << p);
             text += 'U';
-            text += std::to_string(component(random));
+            text += std::to_string(k);
             text += ',';
-            text += std::to_string(pin(random));
+            text += std::to_string(p);
             text += "\r\n";
         }
         text += ")\r\n";

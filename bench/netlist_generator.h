@@ -7,7 +7,12 @@
 
 namespace malvor::bench {
 
-std::string generate_netlist(std::size_t components, unsigned seed = 1);
+// Whether the random nets may take a pin that is already in a net, as no real netlist does;
+// then checking the netlist reports a problem for every such node.
+enum class PinReuse { never, random };
+
+std::string generate_netlist(std::size_t components, unsigned seed = 1,
+                             PinReuse reuse = PinReuse::never);
 
 // One net of `nodes` nodes and nothing else: the shape that a dense node matrix would make
 // cost nodes x nodes.

@@ -56,7 +56,8 @@ int run_check(const std::string& netlist, const std::string& library, std::FILE*
     }
 
     auto tables = read_tango(std::move(*netlist_bytes));
-    auto problems = check_netlist(tables, parts.library);
+    auto report = check_netlist(tables, parts.library);
+    auto& problems = report.problems;
     number_lines(tables.source(), problems);
 
     bool written = true;
@@ -66,7 +67,7 @@ int run_check(const std::string& netlist, const std::string& library, std::FILE*
         line += ':';
         line += std::to_string(problem.line);
         line += ": ";
-        line += problem.message;
+        line += report.message(problem);
         line += '\n';
         written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
     }

@@ -31,11 +31,11 @@ public:
     std::size_t find_pad(std::size_t package, std::string_view pad) const;
 
     // Building: a later package of a name already present adds nothing, as EAGLE keeps one.
-    void add_package(std::string_view name, std::vector<std::string> pads);
+    void add_package(std::string_view name, const std::vector<std::string_view>& pads);
 
 private:
     std::vector<std::string> names_;              // as the file writes them
-    std::vector<std::vector<std::string>> pads_;  // lower case, sorted, each once
+    std::vector<FoldedNameTable> pads_;           // of each package: numbered 0, 1, ...
     FoldedNameTable numbers_{16};  // of the packages, by name
 };
 

@@ -1,64 +1,51 @@
 #include "folded_name_table.h"
 
-#include <cstdlib>
-#include <new>
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
+#include <cstring>
 
 namespace malvor {
-namespace {
-
-constexpr std::size_t huge_page = std::size_t{2} << 20;
-
-}  // namespace
-
-void FoldedNameTable::Release::operator()(Slot* slots) const
-{
-    std::free(slots);
-}
 
 FoldedNameTable::FoldedNameTable(std::size_t expected)
 {
     std::size_t size = 16;
     while (size < 2 * expected)
         size *= 2;
-    allocate(size);
-    names_.reserve(expected * 8);  // reference designators are short
+    slots_.assign(size, {0, 0, none});
+    mask_ = size - 1;
 }
 
-void FoldedNameTable::allocate(std::size_t size)
+std::uint64_t FoldedNameTable::short_name(std::string_view name)
 {
-    const std::size_t bytes = size * sizeof(Slot);
-    void* memory = nullptr;
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    // Large tables on huge pages where the system offers them: lookups land all over the
-    // table, and a page-table walk for each would cost more than the lookup.
-    if (bytes >= huge_page) {
-        memory = std::aligned_alloc(huge_page, (bytes + huge_page - 1) / huge_page * huge_page);
-        if (memory != nullptr)
-            madvise(memory, bytes, MADV_HUGEPAGE);
-    }
-#endif
-    if (memory == nullptr)
-        memory = std::malloc(bytes);
-    if (memory == nullptr)
-        throw std::bad_alloc();
-    slots_.reset(static_cast<Slot*>(memory));
-    for (std::size_t i = 0; i < size; ++i)
-        slots_[i] = {0, 0, none};
-    mask_ = size - 1;
+    char folded[inline_size] = {};
+    for (std::size_t i = 0; i < name.size(); ++i)
+        folded[i] = fold(name[i]);
+    std::uint64_t bytes;
+    std::memcpy(&bytes, folded, sizeof bytes);
+    return bytes;
+}
+
+std::string_view FoldedNameTable::stored_name(const Slot& slot) const
+{
+    if (slot.size <= inline_size)
+        return {reinterpret_cast<const char*>(&slot.name), slot.size};
+    return std::string_view(long_names_).substr(slot.name, slot.size);
 }
 
 std::size_t FoldedNameTable::find_slot(std::string_view name, std::uint64_t hash) const
 {
+    const bool is_short = name.size() <= inline_size;
+    const std::uint64_t short_key = is_short ? short_name(name) : 0;
     for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
         const Slot& slot = slots_[i];
         if (slot.value == none)
             return i;
         if (slot.size != name.size())
             continue;
-        const char* stored = names_.data() + slot.offset;
+        if (is_short) {
+            if (slot.name == short_key)
+                return i;
+            continue;
+        }
+        const char* stored = long_names_.data() + slot.name;
         std::size_t k = 0;
         while (k < name.size() && stored[k] == fold(name[k]))
             ++k;
@@ -74,9 +61,13 @@ std::uint32_t FoldedNameTable::insert(std::string_view name, std::uint64_t hash,
     Slot& slot = slots_[find_slot(name, hash)];
     if (slot.value != none)
         return slot.value;
-    slot = {names_.size(), static_cast<std::uint32_t>(name.size()), value};
-    for (char c : name)
-        names_ += fold(c);
+    if (name.size() <= inline_size) {
+        slot = {short_name(name), static_cast<std::uint32_t>(name.size()), value};
+    } else {
+        slot = {long_names_.size(), static_cast<std::uint32_t>(name.size()), value};
+        for (char c : name)
+            long_names_ += fold(c);
+    }
     if (++used_ * 2 > mask_ + 1)
         grow();
     return value;
@@ -86,12 +77,13 @@ void FoldedNameTable::grow()
 {
     auto old = std::move(slots_);
     const std::size_t old_size = mask_ + 1;
-    allocate(2 * old_size);
+    slots_.assign(2 * old_size, {0, 0, none});
+    mask_ = 2 * old_size - 1;
     for (std::size_t i = 0; i < old_size; ++i) {
         const Slot& slot = old[i];
         if (slot.value == none)
             continue;
-        std::string_view name(names_.data() + slot.offset, slot.size);
+        const auto name = stored_name(slot);
         slots_[find_slot(name, hash(name))] = slot;
     }
 }

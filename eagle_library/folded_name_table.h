@@ -1,13 +1,16 @@
 #pragma once
 // A set of names, ignoring ASCII case as EAGLE does, each with a number: an open-addressing
-// table over a copy of the names in lower case. A large netlist looks up a name for every
-// node, all over the table, so it is kept compact and looked up in batches: the hash first,
-// a hint to fetch the slot and the name ahead, then the lookup.
+// table of the names in lower case. A large netlist looks up a name for every node, all over
+// the table, so a name of up to 8 bytes (any reference designator) sits in its slot, and a
+// lookup costs one slot: fetched ahead by a hint (`prefetch`) when lookups run in batches.
+// Longer names live in one string beside the table.
+
+#include "large_memory.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace malvor {
 
@@ -16,6 +19,8 @@ public:
     static constexpr std::uint32_t none = UINT32_MAX;
 
     explicit FoldedNameTable(std::size_t expected);
+
+    std::size_t size() const { return used_; }
 
     // The number of the name, or `value` for a name not there before, which is added.
     std::uint32_t insert(std::string_view name, std::uint32_t value)
@@ -41,35 +46,30 @@ public:
         return hash;
     }
     void prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
-    // The name in the first slot, once that slot has arrived.
-    void prefetch_name(std::uint64_t hash) const
-    {
-        __builtin_prefetch(names_.data() + slots_[hash & mask_].offset);
-    }
 
 private:
+    static constexpr std::size_t inline_size = 8;
     struct Slot {
-        std::uint64_t offset;  // of the lower-case name in names_
+        std::uint64_t name;  // up to 8 bytes of the lower-case name, or its offset in long_names_
         std::uint32_t size;
         std::uint32_t value;
-    };
-    struct Release {
-        void operator()(Slot* slots) const;
     };
 
     static char fold(char c)
     {
         return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
     }
+    // A short name in lower case, as its slot holds it.
+    static std::uint64_t short_name(std::string_view name);
+    std::string_view stored_name(const Slot& slot) const;
 
     std::size_t find_slot(std::string_view name, std::uint64_t hash) const;
-    void allocate(std::size_t size);
     void grow();
 
-    std::unique_ptr<Slot[], Release> slots_;
+    std::vector<Slot, LargeAllocator<Slot>> slots_;
     std::size_t mask_ = 0;  // the number of slots, a power of two, less one
     std::size_t used_ = 0;
-    std::string names_;
+    std::string long_names_;
 };
 
 }  // namespace malvor

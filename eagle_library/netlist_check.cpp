@@ -2,12 +2,12 @@
 
 #include "close_names.h"
 #include "folded_name_table.h"
+#include "large_memory.h"
 #include "node_split.h"
 #include "script_names.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <unordered_map>
 
 namespace malvor {
@@ -18,15 +18,132 @@ std::string quoted(std::string_view text)
     return "'" + std::string(text) + "'";
 }
 
-class Bits {
+// Two marks for every pad, side by side so that a node costs one memory access: the pin is in
+// a net so far, and it is in the net at hand.
+class PinMarks {
 public:
-    explicit Bits(std::size_t size) : words_((size + 63) / 64) {}
-    bool test(std::size_t i) const { return (words_[i / 64] >> (i % 64) & 1) != 0; }
-    void set(std::size_t i) { words_[i / 64] |= std::uint64_t{1} << (i % 64); }
-    void reset(std::size_t i) { words_[i / 64] &= ~(std::uint64_t{1} << (i % 64)); }
+    static constexpr unsigned in_a_net = 1;
+    static constexpr unsigned in_this_net = 2;
+
+    explicit PinMarks(std::size_t pads) : words_((pads + 31) / 32) {}
+    unsigned get(std::size_t pad) const { return words_[pad / 32] >> shift(pad) & 3; }
+    void add(std::size_t pad, unsigned marks)
+    {
+        words_[pad / 32] |= std::uint64_t{marks} << shift(pad);
+    }
+    void prefetch(std::size_t pad) const { __builtin_prefetch(&words_[pad / 32]); }
+    void end_net(std::size_t pad)
+    {
+        words_[pad / 32] &= ~(std::uint64_t{in_this_net} << shift(pad));
+    }
+    // The same for every pad: quicker than one by one for a net holding many of them.
+    void end_net()
+    {
+        for (auto& word : words_)
+            word &= 0x5555555555555555u;  // the in_a_net marks
+    }
+    std::size_t word_count() const { return words_.size(); }
 
 private:
-    std::vector<std::uint64_t> words_;
+    static unsigned shift(std::size_t pad) { return static_cast<unsigned>(pad % 32 * 2); }
+
+    std::vector<std::uint64_t, LargeAllocator<std::uint64_t>> words_;
+};
+
+// 8 bytes, as the nodes look them up all over. Pads are numbered in 32 bits: a netlist would
+// need billions of pads to pass that, and then the pins beyond it go unchecked for being in
+// two nets rather than the check failing.
+struct ComponentPads {
+    static constexpr std::uint32_t none = UINT32_MAX;
+    std::uint32_t first_pad = none;  // the number of its package's first pad among all pads
+    std::uint32_t package = none;
+};
+
+using ComponentTable = std::vector<ComponentPads, LargeAllocator<ComponentPads>>;
+
+// The node lines of all nets in row order, each split into words and its component looked up.
+// The lookups land all over the component table, the components and the pin marks, so they run
+// a batch at a time, each step fetching ahead what the next one needs: every hash and its slot
+// first, then the components, then the pads and their marks.
+class NodeLookups {
+public:
+    struct Node {
+        std::string_view line;
+        NodeWords words;
+        std::uint64_t hash;
+        std::uint32_t component;  // or FoldedNameTable::none
+        std::size_t package;      // of the component, or EagleLibrary::none
+        bool has_pad;             // the package has the pin
+        std::size_t pad;          // among all pads of all components, or EagleLibrary::none
+    };
+
+    NodeLookups(const NetlistTables& tables, const EagleLibrary& library,
+                const FoldedNameTable& names, const ComponentTable& components,
+                const PinMarks& marks)
+            : tables_(tables), library_(library), splitter_(tables), names_(names),
+              components_(components), marks_(marks)
+    {
+    }
+
+    // Rows are asked for in increasing order.
+    const Node& at(Count row)
+    {
+        if (row < start_ || row >= start_ + batch)
+            fill(row);
+        return nodes_[row - start_];
+    }
+
+private:
+    static constexpr Count batch = 16;
+
+    void fill(Count start)
+    {
+        start_ = start;
+        const Count count = std::min(batch, tables_.node_line_count() - start);
+        for (Count b = 0; b < count; ++b) {
+            auto& node = nodes_[b];
+            node.line = tables_.node_line(start + b);
+            node.words = splitter_.words(node.line);
+            node.hash = FoldedNameTable::hash(node.words.component);
+            names_.prefetch(node.hash);
+        }
+        for (Count b = 0; b < count; ++b) {
+            auto& node = nodes_[b];
+            node.component = names_.find(node.words.component, node.hash);
+            if (node.component != FoldedNameTable::none)
+                __builtin_prefetch(&components_[node.component]);
+        }
+        for (Count b = 0; b < count; ++b)
+            find_pad(nodes_[b]);
+    }
+
+    void find_pad(Node& node)
+    {
+        node.package = EagleLibrary::none;
+        node.has_pad = false;
+        node.pad = EagleLibrary::none;
+        if (node.component == FoldedNameTable::none || node.words.pin.empty() || node.words.more)
+            return;
+        const auto [first_pad, package] = components_[node.component];
+        if (package == ComponentPads::none)
+            return;
+        node.package = package;
+        const auto pad = library_.find_pad(package, node.words.pin);
+        node.has_pad = pad != EagleLibrary::none;
+        if (node.has_pad && first_pad != ComponentPads::none) {
+            node.pad = first_pad + pad;
+            marks_.prefetch(node.pad);
+        }
+    }
+
+    const NetlistTables& tables_;
+    const EagleLibrary& library_;
+    NodeSplitter splitter_;
+    const FoldedNameTable& names_;
+    const ComponentTable& components_;
+    const PinMarks& marks_;
+    Count start_ = -batch;
+    Node nodes_[batch];
 };
 
 class Checker {
@@ -37,14 +154,16 @@ public:
     {
     }
 
-    std::vector<Problem> run()
+    CheckReport run()
     {
         check_components();
         check_nets();
-        std::stable_sort(
-            problems_.begin(), problems_.end(),
-            [](const Problem& a, const Problem& b) { return a.position < b.position; });
-        return std::move(problems_);
+        // Each pass finds its problems in file order; only components written after nets
+        // leave them to be sorted.
+        auto before = [](const Problem& a, const Problem& b) { return a.position < b.position; };
+        if (!std::is_sorted(report_.problems.begin(), report_.problems.end(), before))
+            std::stable_sort(report_.problems.begin(), report_.problems.end(), before);
+        return std::move(report_);
     }
 
 private:
@@ -53,17 +172,12 @@ private:
         return static_cast<std::size_t>(cell.data() - source_.data());
     }
 
-    // A problem's message from its pieces, in one allocation: a large netlist may have many.
     void report(std::size_t position, std::initializer_list<std::string_view> pieces)
     {
-        std::size_t size = 0;
+        const std::size_t start = report_.messages.size();
         for (auto piece : pieces)
-            size += piece.size();
-        std::string message;
-        message.reserve(size);
-        for (auto piece : pieces)
-            message += piece;
-        problems_.push_back({position, std::move(message)});
+            report_.messages += piece;
+        report_.problems.push_back({position, 0, start, report_.messages.size() - start});
     }
 
     const std::string& package_hint(std::string_view package)
@@ -80,7 +194,7 @@ private:
     void check_components()
     {
         const Count count = tables_.component_count();
-        components_.assign(static_cast<std::size_t>(count) + 1, {0, EagleLibrary::none});
+        components_.assign(static_cast<std::size_t>(count) + 1, {});
         // A batch of names is hashed and its table slots fetched before they are entered.
         constexpr Count batch = 16;
         std::uint64_t hashes[batch];
@@ -108,17 +222,21 @@ private:
                                     "' is not in the library", package_hint(pack)});
             return;
         }
-        components_[static_cast<std::size_t>(k)] = {pads_, package};
-        pads_ += library_.pad_count(package);
+        auto& component = components_[static_cast<std::size_t>(k)];
+        component.package = static_cast<std::uint32_t>(package);
+        const std::size_t pads = library_.pad_count(package);
+        if (pads_ + pads < ComponentPads::none) {
+            component.first_pad = static_cast<std::uint32_t>(pads_);
+            pads_ += pads;
+        }
     }
 
     void check_nets()
     {
-        auto pads = node_pads();
         FoldedNameTable nets(static_cast<std::size_t>(tables_.net_count()));
-        Bits used(pads_);
-        Bits in_net(pads_);
-        std::vector<std::size_t> net_pads;
+        PinMarks marks(pads_);
+        std::vector<std::size_t> net_pads;  // those marked in the net, unless too many
+        NodeLookups nodes(tables_, library_, component_names_, components_, marks);
         for (Count i = 1; i <= tables_.net_count(); ++i) {
             const auto name = tables_.sig_name(i);
             const auto name_line = tables_.sig_name_start(i);
@@ -126,140 +244,92 @@ private:
             if (earlier != i)
                 report(name_line, {"net '", name, "' has the name of net '",
                                    tables_.sig_name(earlier), "' (EAGLE ignores case)"});
+            const std::size_t name_problems = report_.problems.size();
             Count written = 0;
             const Count first = tables_.first_node_row(i);
             for (Count row = first; row < first + tables_.node_count(i); ++row) {
-                const auto pad = pads[static_cast<std::size_t>(row)];
-                if (pad == empty_node)
+                const auto& looked_up = nodes.at(row);
+                const auto node = looked_up.line;
+                if (node.empty())
                     continue;  // the script leaves it out
                 ++written;
-                if (pad == no_pad)
+                const auto pad = node_pad(looked_up);
+                if (pad == EagleLibrary::none)
                     continue;
-                if (in_net.test(pad)) {
-                    auto node = tables_.node_line(row);
+                const auto pin = marks.get(pad);
+                if ((pin & PinMarks::in_this_net) != 0) {
                     report(position(node),
                            {"node '", node, "': the pin is twice in net '", name, "'"});
                 } else {
-                    if (used.test(pad)) {
-                        auto node = tables_.node_line(row);
+                    if (pin != 0)
                         report(position(node),
                                {"node '", node, "': the pin is already in an earlier net"});
-                    }
-                    used.set(pad);
-                    in_net.set(pad);
-                    net_pads.push_back(pad);
+                    marks.add(pad, PinMarks::in_a_net | PinMarks::in_this_net);
+                    if (net_pads.size() <= marks.word_count())
+                        net_pads.push_back(pad);
                 }
             }
-            for (auto pad : net_pads)
-                in_net.reset(pad);
+            if (net_pads.size() > marks.word_count()) {
+                marks.end_net();
+            } else {
+                for (auto pad : net_pads)
+                    marks.end_net(pad);
+            }
             net_pads.clear();
-            if (written < 2)
+            if (written < 2) {
+                // On the name line, so before the problems of the (single) node.
                 report(name_line,
                        {"net '", name, "' has ", std::to_string(written),
                         written == 1 ? " node" : " nodes", "; an EAGLE signal needs at least two"});
+                auto& problems = report_.problems;
+                std::rotate(problems.begin() + static_cast<std::ptrdiff_t>(name_problems),
+                            problems.end() - 1, problems.end());
+            }
         }
     }
 
-    // Pad numbers of nodes are kept in 32 bits: a netlist would need billions of pads to
-    // pass that, and then the pins beyond it go unchecked rather than the check failing.
-    using NodePad = std::uint32_t;
-    static constexpr NodePad no_pad = UINT32_MAX;
-    static constexpr NodePad empty_node = UINT32_MAX - 1;
-
-    // For every node line, the number of the pad it connects among all pads of all
-    // components: none when the node has a problem (reported here) or its component's
-    // package is unknown, empty_node for an empty line. The lookups run a batch at a time,
-    // fetching what the next step needs ahead, as the nodes of a large netlist name
-    // components all over the tables.
-    std::unique_ptr<NodePad[]> node_pads()
+    // The number of the pad a node connects among all pads of all components, or none when
+    // the node has a problem (reported here) or its component's package is unknown.
+    std::size_t node_pad(const NodeLookups::Node& looked_up)
     {
-        constexpr std::size_t batch = 16;
-        NodeSplitter splitter(tables_);
-        const auto rows = static_cast<std::size_t>(tables_.node_line_count());
-        // Every row is written below, so the memory is not cleared first.
-        std::unique_ptr<NodePad[]> pads(new NodePad[rows]);
-        struct Pending {
-            std::string_view node;
-            NodeWords words;
-            std::uint64_t hash;
-            std::uint32_t component;
-        } pending[batch];
-        for (std::size_t start = 0; start < rows; start += batch) {
-            const std::size_t count = std::min(batch, rows - start);
-            for (std::size_t b = 0; b < count; ++b) {
-                auto& p = pending[b];
-                p.node = tables_.node_line(static_cast<Count>(start + b));
-                p.words = splitter.words(p.node);
-                p.hash = FoldedNameTable::hash(p.words.component);
-                component_names_.prefetch(p.hash);
-            }
-            for (std::size_t b = 0; b < count; ++b)
-                component_names_.prefetch_name(pending[b].hash);
-            for (std::size_t b = 0; b < count; ++b) {
-                auto& p = pending[b];
-                p.component = component_names_.find(p.words.component, p.hash);
-                if (p.component != FoldedNameTable::none)
-                    __builtin_prefetch(&components_[p.component]);
-            }
-            for (std::size_t b = 0; b < count; ++b) {
-                auto& p = pending[b];
-                if (p.node.empty()) {
-                    pads[start + b] = empty_node;
-                    continue;
-                }
-                auto pad = node_pad(p.node, p.words, p.component);
-                pads[start + b] = pad < empty_node ? static_cast<NodePad>(pad) : no_pad;
-            }
-        }
-        return pads;
-    }
-
-    std::size_t node_pad(std::string_view node, const NodeWords& words, std::uint32_t k)
-    {
+        const auto node = looked_up.line;
+        const auto& words = looked_up.words;
         if (words.pin.empty() || words.more) {
             report(position(node), {"node '", node, "' is not one component and one pin"});
             return EagleLibrary::none;
         }
+        const auto k = looked_up.component;
         if (k == FoldedNameTable::none) {
             report(position(node), {"node '", node, "' names component '", words.component,
                                     "', which the netlist does not have"});
             return EagleLibrary::none;
         }
-        auto [first_pad, package] = components_[k];
-        if (package == EagleLibrary::none)
-            return EagleLibrary::none;
-        auto pad = library_.find_pad(package, words.pin);
-        if (pad == EagleLibrary::none) {
-            report(position(node),
-                   {"node '", node, "': package '", library_.package_names()[package],
-                    "' of component '", words.component, "' has no pad '", words.pin, "'"});
-            return EagleLibrary::none;
-        }
-        return first_pad + pad;
+        if (looked_up.package != EagleLibrary::none && !looked_up.has_pad)
+            report(position(node), {"node '", node, "': package '",
+                                    library_.package_names()[looked_up.package],
+                                    "' of component '", words.component, "' has no pad '",
+                                    words.pin, "'"});
+        return looked_up.pad;
     }
 
     const NetlistTables& tables_;
     const EagleLibrary& library_;
     std::string_view source_;
-    std::vector<Problem> problems_;
-    struct ComponentPads {
-        std::size_t first_pad;  // the number of its package's first pad among all pads
-        std::size_t package;
-    };
+    CheckReport report_;
     FoldedNameTable component_names_;
-    std::vector<ComponentPads> components_;
+    ComponentTable components_;
     std::size_t pads_ = 0;
     std::unordered_map<std::string, std::string> hints_;  // per lower-case unknown package
 };
 
 }  // namespace
 
-std::vector<Problem> check_netlist(const NetlistTables& tables, const EagleLibrary& library)
+CheckReport check_netlist(const NetlistTables& tables, const EagleLibrary& library)
 {
     return Checker(tables, library).run();
 }
 
-void number_lines(std::string_view text, std::vector<Problem>& problems)
+void number_lines(std::string_view text, Problems& problems)
 {
     std::size_t line = 1;
     std::size_t pos = 0;

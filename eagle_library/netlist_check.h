@@ -11,6 +11,7 @@
 // Nodes are split into component and pin as the script writes them.
 
 #include "eagle_library.h"
+#include "large_memory.h"
 #include "netlist_tables.h"
 
 #include <cstddef>
@@ -22,14 +23,27 @@ namespace malvor {
 
 struct Problem {
     std::size_t position;  // in the netlist's bytes: the start of the line to blame
-    std::string message;
     std::size_t line = 0;  // 1-based, once numbered
+    std::size_t message_start = 0;  // in CheckReport::messages
+    std::size_t message_size = 0;
 };
 
-// The problems, sorted by position (problems of one line in the order they were found).
-std::vector<Problem> check_netlist(const NetlistTables& tables, const EagleLibrary& library);
+using Problems = std::vector<Problem, LargeAllocator<Problem>>;
+
+// A large netlist may have hundreds of thousands of problems: their messages share one buffer.
+struct CheckReport {
+    Problems problems;  // sorted by position; those of one line in the order found
+    std::basic_string<char, std::char_traits<char>, LargeAllocator<char>> messages;
+
+    std::string_view message(const Problem& problem) const
+    {
+        return std::string_view(messages).substr(problem.message_start, problem.message_size);
+    }
+};
+
+CheckReport check_netlist(const NetlistTables& tables, const EagleLibrary& library);
 
 // Gives each problem its line number in one pass over `text`; the problems must be sorted.
-void number_lines(std::string_view text, std::vector<Problem>& problems);
+void number_lines(std::string_view text, Problems& problems);
 
 }  // namespace malvor

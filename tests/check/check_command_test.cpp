@@ -99,6 +99,17 @@ TEST_F(Check, EachProblemOnItsLine)
     }
 }
 
+TEST_F(Check, PinsOfALargeNetStayTakenAfterIt)
+{
+    // The ground net holds more pins than the pin marks have words, and one pad in another case.
+    auto result = check(parts + "(\r\nGND\r\nR1-1\r\nR1-2\r\nQ1,b\r\nQ1-E\r\n)\r\n"
+                                "(\r\nVCC\r\nQ1-C\r\nQ1-C\r\nR1-2\r\n)\r\n");
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.out, "NET:35: node 'Q1-C': the pin is twice in net 'VCC'\n"
+                          "NET:36: node 'R1-2': the pin is already in an earlier net\n"
+                          "2 problems, 3 components, 2 nets\n");
+}
+
 TEST_F(Check, LinesCountEveryLineEndSortedWithASummary)
 {
     // CR, LF and CR LF each end one line; the problems come in line order, not finding order.
