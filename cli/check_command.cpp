@@ -2,32 +2,13 @@
 
 #include "convert_command.h"
 #include "eagle_library.h"
-#include "file_io.h"
+#include "conversion_steps.h"
 #include "netlist_check.h"
-#include "tango_reader.h"
 
-#include <filesystem>
-#include <optional>
 #include <string_view>
 
 namespace malvor {
 namespace {
-
-std::optional<SourceBytes> read_input(const char* what, const std::string& path, std::FILE* err)
-{
-    std::error_code error;
-    try {
-        auto file = read_whole_file(std::filesystem::u8path(path));
-        if (file.ok())
-            return std::move(file.value);
-        error = file.error;
-    } catch (const std::bad_alloc&) {
-        error = std::make_error_code(std::errc::not_enough_memory);
-    }
-    std::fprintf(err, "malvor-convert: cannot read %s '%s': %s\n", what, path.c_str(),
-                 error.message().c_str());
-    return std::nullopt;
-}
 
 std::string counted(long long count, const char* one, const char* more)
 {
@@ -39,15 +20,20 @@ std::string counted(long long count, const char* one, const char* more)
 int run_check(const std::string& netlist, const std::string& library, std::FILE* out,
               std::FILE* err)
 {
-    auto netlist_bytes = read_input("netlist", netlist, err);
-    if (!netlist_bytes)
+    auto read = read_netlist(file_path_from_bytes(netlist), ReadKind::regular_or_pipe);
+    if (!read.ok()) {
+        report_unreadable(err, "netlist", netlist, read.error);
         return exit_failure;
-    auto library_bytes = read_input("library", library, err);
-    if (!library_bytes)
+    }
+    const NetlistTables& tables = read.value;
+    auto library_file = read_whole_file(file_path_from_bytes(library));
+    if (!library_file.ok()) {
+        report_unreadable(err, "library", library, library_file.error);
         return exit_failure;
+    }
 
-    auto parts = read_eagle_library(library_bytes->view());
-    library_bytes.reset();
+    auto parts = read_eagle_library(library_file.value.view());
+    library_file.value = SourceBytes();
     if (parts.error) {
         std::fprintf(err, "malvor-convert: library '%s' is %s%s%s\n", library.c_str(),
                      parts.error.message().c_str(), parts.detail.empty() ? "" : ": ",
@@ -55,7 +41,6 @@ int run_check(const std::string& netlist, const std::string& library, std::FILE*
         return exit_failure;
     }
 
-    auto tables = read_tango(std::move(*netlist_bytes));
     auto report = check_netlist(tables, parts.library);
     auto& problems = report.problems;
     number_lines(tables.source(), problems);

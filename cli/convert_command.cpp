@@ -104,8 +104,7 @@ std::optional<NetlistTables> read_netlist_or_say(const std::string& path, std::F
     auto read = read_netlist(file_path_from_bytes(path), ReadKind::regular_or_pipe);
     if (read.ok())
         return std::move(read.value);
-    std::fprintf(err, "malvor-convert: cannot read netlist '%s': %s\n", path.c_str(),
-                 read.error.message().c_str());
+    report_unreadable(err, "netlist", path, read.error);
     return std::nullopt;
 }
 
@@ -183,6 +182,13 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
 }
 
 }  // namespace
+
+void report_unreadable(std::FILE* err, const char* what, const std::string& path,
+                       std::error_code reason)
+{
+    std::fprintf(err, "malvor-convert: cannot read %s '%s': %s\n", what, path.c_str(),
+                 reason.message().c_str());
+}
 
 int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err)
 {

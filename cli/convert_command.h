@@ -3,11 +3,16 @@
 
 #include <cstdio>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace malvor {
 
 enum ExitStatus { exit_ok = 0, exit_failure = 1, exit_usage = 2 };
+
+// "malvor-convert: cannot read WHAT 'PATH': REASON" on `err`.
+void report_unreadable(std::FILE* err, const char* what, const std::string& path,
+                       std::error_code reason);
 
 int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err);
 
