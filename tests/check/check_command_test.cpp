@@ -33,10 +33,13 @@ std::string drain(std::FILE* file)
     return text;
 }
 
+// Files in a folder of the test's own: Windows makes std::tmpfile's files in the root of the
+// drive, where a user may not write.
 Outcome run(const std::vector<std::string>& arguments)
 {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
+    TempFolder streams;
+    std::FILE* out = std::fopen((streams / "out").string().c_str(), "w+b");
+    std::FILE* err = std::fopen((streams / "err").string().c_str(), "w+b");
     int status = run_convert_command(arguments, out, err);
     return {status, drain(out), drain(err)};
 }
