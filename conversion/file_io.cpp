@@ -35,11 +35,17 @@ std::error_code last_errno()
 // The temporary file being written, for the signal handler: it only reads this pointer.
 std::atomic<const fs::path::value_type*> temporary_to_remove{nullptr};
 static_assert(std::atomic<const fs::path::value_type*>::is_always_lock_free);
+// Its descriptor while open: Windows deletes no file that is still open.
+std::atomic<int> temporary_fd_to_close{-1};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void remove_temporary_and_die(int signal_number)
 {
     if (const auto* name = temporary_to_remove.load()) {
 #ifdef _WIN32
+        int fd = temporary_fd_to_close.exchange(-1);
+        if (fd >= 0)
+            ::_close(fd);
         ::_wunlink(name);
 #else
         ::unlink(name);
@@ -217,41 +223,48 @@ public:
                 name += letters[random() % (sizeof letters - 1)];
             name += ".tmp";
             path_ = folder / name;
-#ifdef _WIN32
-            fd_.reset(::_wopen(path_.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
-                               _S_IREAD | _S_IWRITE));
-#else
-            fd_.reset(::open(path_.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666));
-#endif
-            if (fd_.valid()) {
+            auto created = create_new_file(path_);
+            if (created.ok()) {
+                fd_.reset(created.value);
                 temporary_to_remove.store(path_.c_str());
+                temporary_fd_to_close.store(created.value);
                 return {};
             }
-            if (errno != EEXIST)
-                return last_errno();
+            if (created.error != std::errc::file_exists)
+                return created.error;
         }
+        path_.clear();
         return std::make_error_code(std::errc::file_exists);
     }
 
     int fd() const { return fd_.get(); }
     const fs::path& path() const { return path_; }
-    bool close() { return fd_.close(); }
+    bool close()
+    {
+        temporary_fd_to_close.store(-1);
+        return fd_.close();
+    }
     // The file has been renamed into place: nothing to remove any more.
     void keep()
     {
-        temporary_to_remove.store(nullptr);
+        forget_for_signals();
         path_.clear();
     }
 
 private:
     void discard()
     {
+        forget_for_signals();
         fd_.close();
         if (!path_.empty()) {
             std::error_code ignored;
             fs::remove(path_, ignored);
-            temporary_to_remove.store(nullptr);
         }
+    }
+    void forget_for_signals()
+    {
+        temporary_to_remove.store(nullptr);
+        temporary_fd_to_close.store(-1);
     }
 
     Descriptor fd_;
@@ -405,6 +418,21 @@ FileResult<SourceBytes> read_whole_file(const fs::path& path, ReadKind kind)
         return ReadResult::failure(std::make_error_code(std::errc::not_enough_memory),
                                    FileStep::read);
     }
+}
+
+FileResult<int> create_new_file(const fs::path& path)
+{
+#ifdef _WIN32
+    int fd = ::_wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY | _O_NOINHERIT,
+                      _S_IREAD | _S_IWRITE);
+#else
+    int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+#endif
+    if (fd < 0)
+        return FileResult<int>::failure(last_errno(), FileStep::create);
+    FileResult<int> result;
+    result.value = fd;
+    return result;
 }
 
 FileDone write_file_atomically(const fs::path& target, const ByteProducer& produce)

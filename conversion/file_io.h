@@ -34,6 +34,11 @@ FileResult<SourceBytes> read_whole_file(const std::filesystem::path& path,
 using ByteProducer = std::function<void(const std::function<void(std::string_view)>& write)>;
 FileDone write_file_atomically(const std::filesystem::path& target, const ByteProducer& produce);
 
+// Creates `path` for writing, only when nothing of that name exists yet: an existing file is
+// neither opened nor changed, and the error is then file_exists. The value is the descriptor,
+// which the caller closes.
+FileResult<int> create_new_file(const std::filesystem::path& path);
+
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary file being written, if any, before
 // the process dies of the signal. Signals the process ignores stay ignored.
 void remove_temporary_file_on_signals();

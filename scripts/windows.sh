@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-  wine wine64 googletest unzip
+  wine wine64 googletest unzip debian-archive-keyring
 
 # Wine keeps its prefix inside the build folder, so nothing outside the project is touched and
 # every clean build starts from a fresh one.
@@ -18,8 +18,32 @@ wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wineboot -i >/dev/null 2>&1
 
+# pugixml's sources: Debian builds it for the host only. Its source package comes through a
+# private apt configuration in the build folder, leaving the machine's own untouched, and is
+# unpacked here: `apt-get source --download-only` neither unpacks nor builds. (apt reads the
+# deb822 form only from files named *.sources.)
+pugixml_dir=build-windows/pugixml
+if [ ! -f "$pugixml_dir/src/pugixml.cpp" ]; then
+  apt_dir="$PWD/build-windows/apt"
+  mkdir -p "$apt_dir/lists/partial"
+  cat >"$apt_dir/src.sources" <<EOS
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOS
+  apt_options=(-o "Dir::Etc::SourceList=$apt_dir/src.sources" -o Dir::Etc::SourceParts=/nonexistent
+    -o "Dir::State::Lists=$apt_dir/lists" -o APT::Sandbox::User=root -q)
+  apt-get "${apt_options[@]}" update >/dev/null
+  (cd "$apt_dir" && apt-get "${apt_options[@]}" source --download-only pugixml >/dev/null)
+  rm -rf "$pugixml_dir" && mkdir -p "$pugixml_dir"
+  tar -xzf "$apt_dir"/pugixml_*.orig.tar.gz -C "$pugixml_dir" --strip-components=1
+fi
+
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DMALVOR_BUILD_UI=OFF -DMALVOR_BUILD_BENCH=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DMALVOR_BUILD_UI=OFF -DMALVOR_BUILD_BENCH=OFF \
+  "-DMALVOR_PUGIXML_SOURCE_DIR=$PWD/$pugixml_dir" >/dev/null
 cmake --build build-windows -j2
 ctest --test-dir build-windows --output-on-failure -j2
 
@@ -31,7 +55,8 @@ linux_convert=build-windows/linux/cli/malvor-convert
 windows_convert=build-windows/cli/malvor-convert.exe
 compare=build-windows/compare
 rm -rf "$compare" && mkdir -p "$compare"
-# Same script, entries, exit status and messages (standard error ends its lines in CR LF on Windows).
+# Same script, entries, check report, exit status and messages (standard error ends its lines
+# in CR LF on Windows).
 run_both() {
   local status_linux=0 status_windows=0
   "$linux_convert" "$@" >"$compare/linux.out" 2>"$compare/linux.err" || status_linux=$?
@@ -47,9 +72,11 @@ netlists=0
 while IFS= read -r -d '' netlist; do
   run_both -o - "$netlist" Parts.LBR
   run_both --list "$netlist"
+  run_both --check "$netlist" tests/check/fixtures/parts.lbr
   netlists=$((netlists + 1))
 done < <(find tests examples fuzz/corpus -type f -iname '*.net' -print0 | sort -z)
-echo "malvor-convert.exe: same output as the Linux build on $netlists netlists" >&2
+echo "malvor-convert.exe: same scripts, entries and library checks as the Linux build" \
+  "on $netlists netlists" >&2
 
 rm -f build-windows/malvor-convert-*-win64.zip
 (cd build-windows && cpack -G ZIP >/dev/null)

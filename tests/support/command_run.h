@@ -35,10 +35,13 @@ inline std::string drain(std::FILE* file)
     return text;
 }
 
+// The streams are files in a folder of the test's own: Windows makes std::tmpfile's files in
+// the root of the drive, where a user may not write.
 inline Outcome run_command(const std::vector<std::string>& arguments)
 {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
+    TempFolder streams;
+    std::FILE* out = std::fopen((streams / "out").string().c_str(), "w+b");
+    std::FILE* err = std::fopen((streams / "err").string().c_str(), "w+b");
     int status = run_convert_command(arguments, out, err);
     return {status, drain(out), drain(err)};
 }
