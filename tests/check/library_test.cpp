@@ -11,8 +11,7 @@ namespace {
 
 TEST(EagleLibraryReader, PackagesWithPadAndSmdNamesIgnoringCase)
 {
-    auto result = read_eagle_library(
-        testing_support::read_bytes(MALVOR_TEST_DATA "/parts.lbr"));
+    auto result = read_eagle_library(testing_support::read_bytes(MALVOR_TEST_DATA "/parts.lbr"));
     ASSERT_FALSE(result.error) << result.error.message();
     const auto& library = result.library;
     EXPECT_EQ(library.package_names(),

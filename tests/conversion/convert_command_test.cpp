@@ -2,7 +2,6 @@
 // folder holding the worked example as amp.net.
 #include "command_run.h"
 #include "file_errors.h"
-#include "test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +60,7 @@ class Arguments : public InFolder, public testing::WithParamInterface<CommandCas
 TEST_P(Arguments, GiveTheirOutputStatusAndFiles)
 {
     const auto& c = GetParam();
+    SCOPED_TRACE(c.what);
     auto result = run_command(c.arguments);
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.out, c.out);
@@ -106,8 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"a dash alone is a file", {"-", "MyParts.lbr"}, 1, "", cannot_read("-")},
         CommandCase{"options end at two dashes", {"--", "--list", "MyParts.lbr"}, 1, "", cannot_read("--list")},
         CommandCase{"missing netlist", {"gone.net", "MyParts.lbr"}, 1, "", cannot_read("gone.net")},
-        CommandCase{"list after the file", {"amp.net", "--list"}, 0, entries, ""}),
-    NameFromWhat());
+        CommandCase{"list after the file", {"amp.net", "--list"}, 0, entries, ""}));
 
 TEST_F(InFolder, UnwritableScriptIsNamedAndLeavesNothingBehind)
 {

@@ -2,7 +2,6 @@
 #include "eagle_writer.h"
 #include "script_names.h"
 #include "tango_reader.h"
-#include "test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +47,8 @@ class WriterScripts : public testing::TestWithParam<WriterCase> {};
 
 TEST_P(WriterScripts, AreByteExact)
 {
-    EXPECT_EQ(eagle_script(read_tango(GetParam().netlist), GetParam().lib), GetParam().script);
+    const auto& c = GetParam();
+    EXPECT_EQ(eagle_script(read_tango(c.netlist), c.lib), c.script) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -75,8 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriterCase{"a long node is written whole, then breaks", net_of("N", {"A,1", long_node, "B,2"}), header + "Signal N A 1 " + long_node + " " + brk + "B 2 ;\r\n"},
         WriterCase{"quotes count: three nodes", net_of("N", nodes(3, quoted_node)), header + "Signal N " + repeat(quoted_written, 3) + ";\r\n"},
         WriterCase{"quotes count: four nodes", net_of("N", nodes(4, quoted_node)), header + "Signal N " + repeat(quoted_written, 4) + brk + ";\r\n"},
-        WriterCase{"nodes beyond a 16-bit counter", net_of("N", {huge_node, huge_node, "A"}), header + "Signal N " + huge_node + " " + brk + huge_node + " " + brk + "A ;\r\n"}),
-    testing_support::NameFromWhat());
+        WriterCase{"nodes beyond a 16-bit counter", net_of("N", {huge_node, huge_node, "A"}), header + "Signal N " + huge_node + " " + brk + huge_node + " " + brk + "A ;\r\n"}));
 
 struct NameCase {
     std::string input;
