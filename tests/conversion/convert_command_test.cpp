@@ -55,12 +55,13 @@ std::string cannot_read(const std::string& netlist)
     return "malvor-convert: cannot read netlist '" + netlist + "': " + system_message(ENOENT) + "\n";
 }
 
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.what; }
+
 class Arguments : public InFolder, public testing::WithParamInterface<CommandCase> {};
 
 TEST_P(Arguments, GiveTheirOutputStatusAndFiles)
 {
     const auto& c = GetParam();
-    SCOPED_TRACE(c.what);
     auto result = run_command(c.arguments);
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(result.out, c.out);

@@ -16,12 +16,13 @@ const std::string board_net =
     "[\r\nC1\r\nCAP200\r\n100nF\r\n\r\n\r\n\r\n]\r\n[\r\nR1\r\nRES400\r\n10K\r\n]\r\n"
     "(\r\nPOWER_SUPPLY\r\nC1,1\r\nR1,2\r\n)";
 
+void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.what; }
+
 class ReaderEntries : public testing::TestWithParam<ReaderCase> {};
 
 TEST_P(ReaderEntries, ListsEveryComponentAndNode)
 {
     const auto& c = GetParam();
-    SCOPED_TRACE(c.what);
     auto tables = read_tango(c.netlist);
     std::vector<std::string> components, nodes;
     for (Count k = 1; k <= tables.component_count(); ++k)

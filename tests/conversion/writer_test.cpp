@@ -43,6 +43,8 @@ struct WriterCase {
     std::string lib = "lib";
 };
 
+void PrintTo(const WriterCase& c, std::ostream* os) { *os << c.what; }
+
 class WriterScripts : public testing::TestWithParam<WriterCase> {};
 
 TEST_P(WriterScripts, AreByteExact)
