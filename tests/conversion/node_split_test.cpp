@@ -1,7 +1,6 @@
 // Nodes written as component, hyphen, pin: the split in the script, in whole netlists of the
-// three styles real schematic programs write, and the words the check takes from a node.
+// three styles real schematic programs write.
 #include "eagle_writer.h"
-#include "node_split.h"
 #include "tango_reader.h"
 #include "temp_folder.h"
 
@@ -42,29 +41,6 @@ TEST(HyphenNodes, SplitAfterTheLongestComponentNameElseAtTheFirstInnerHyphen)
     for (const auto& c : cases)
         EXPECT_EQ(signal_of(c.node, c.components), "Signal N " + std::string(c.written) + " ;\r\n")
             << c.node;
-}
-
-TEST(HyphenNodes, WordsForTheCheckFollowTheWriter)
-{
-    auto tables = read_tango(component("J") + component("J-PWR") + component("Q1"));
-    NodeSplitter splitter(tables);
-    struct Case {
-        const char* node;
-        const char* component;
-        const char* pin;
-        bool more;
-    };
-    const Case cases[] = {
-        {"J-PWR-1", "J-PWR", "1", false}, {"Q1-D-", "Q1", "D-", false}, {"R1,2", "R1", "2", false},
-        {"a,b,c", "a", "b", true},        {"R1-", "R1-", "", false},    {"R1,,2", "R1", "2", false},
-        {"", "", "", false},              {"U1 A 1", "U1", "A", true},
-    };
-    for (const auto& c : cases) {
-        auto words = splitter.words(c.node);
-        EXPECT_EQ(words.component, c.component) << c.node;
-        EXPECT_EQ(words.pin, c.pin) << c.node;
-        EXPECT_EQ(words.more, c.more) << c.node;
-    }
 }
 
 // One small board as three kinds of schematic program write it: OrCAD with commas, gEDA (the
