@@ -2,13 +2,10 @@
 // folder holding the worked example as amp.net.
 #include "command_run.h"
 #include "file_errors.h"
-#include "test_names.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <random>
-#include <system_error>
 
 namespace malvor {
 namespace {
@@ -37,8 +34,6 @@ struct CommandCase {
     std::string script = "";  // the file that must now hold the worked example's script
 };
 
-void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.what; }
-
 const std::string usage = run_command({"--help"}).out;
 
 // Arguments refused with the usage text, after a line saying what was wrong; nothing written.
@@ -58,6 +53,8 @@ std::string cannot_read(const std::string& netlist)
 {
     return "malvor-convert: cannot read netlist '" + netlist + "': " + system_message(ENOENT) + "\n";
 }
+
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.what; }
 
 class Arguments : public InFolder, public testing::WithParamInterface<CommandCase> {};
 
@@ -86,53 +83,30 @@ INSTANTIATE_TEST_SUITE_P(
         usage_error("no arguments", {}, "missing NETLIST"),
         usage_error("no library", {"amp.net"}, "missing LIBRARY"),
         usage_error("a third file", {"amp.net", "a.lbr", "x"}, "too many arguments"),
-        usage_error("unknown long option", {"--bogus", "amp.net", "a.lbr"},
-                    "unknown option '--bogus'"),
+        usage_error("unknown long option", {"--bogus", "amp.net", "a.lbr"}, "unknown option '--bogus'"),
         usage_error("unknown short option", {"amp.net", "-x", "a.lbr"}, "unknown option '-x'"),
         usage_error("o without its file", {"amp.net", "a.lbr", "-o"}, "-o needs a file name"),
-        usage_error("output without its file", {"amp.net", "a.lbr", "--output"},
-                    "--output needs a file name"),
         usage_error("o twice", {"--output", "a", "-o", "b", "amp.net", "x.lbr"}, "-o given twice"),
-        usage_error("list without netlist", {"--list"}, "missing NETLIST"),
-        usage_error("list of two files", {"--list", "amp.net", "a.lbr"}, "too many arguments"),
-        usage_error("list with o", {"--list", "-o", "x", "amp.net"},
-                    "--list writes no script, so takes no -o"),
+        usage_error("list with o", {"--list", "-o", "x", "amp.net"}, "--list writes no script, so takes no -o"),
         usage_error("check without library", {"--check", "amp.net"}, "missing LIBRARY"),
-        usage_error("check of three files", {"--check", "amp.net", "a.lbr", "b.lbr"},
-                    "too many arguments"),
-        usage_error("check with o", {"--check", "-o", "x.scr", "amp.net", "a.lbr"},
-                    "--check writes no script, so takes no -o"),
-        usage_error("list and check", {"--list", "--check", "amp.net"},
-                    "--list and --check do not go together"),
+        usage_error("check with o", {"--check", "-o", "x.scr", "amp.net", "a.lbr"}, "--check writes no script, so takes no -o"),
+        usage_error("list and check", {"--list", "--check", "amp.net"}, "--list and --check do not go together"),
         usage_error("help with a file", {"--help", "amp.net"}, "--help takes no other arguments"),
-        usage_error("version twice", {"--version", "--version"},
-                    "--version and --version do not go together"),
+        usage_error("version twice", {"--version", "--version"}, "--version and --version do not go together"),
         bad_library("empty library name", "", FileError::empty_library_name),
-        bad_library("library name of a folder", "dir/", FileError::empty_library_name),
         bad_library("library name of only the extension", "/x/.LBR", FileError::empty_library_name),
         bad_library("library name with a CR", "a\rb.lbr", FileError::control_character_in_name),
-        CommandCase{"library name without extension", {"amp.net", "MyParts"}, 0, "amp.scr\n", "",
-                    "amp.scr"},
+        CommandCase{"library name without extension", {"amp.net", "MyParts"}, 0, "amp.scr\n", "", "amp.scr"},
         CommandCase{"help", {"--help"}, 0, usage, ""},
-        CommandCase{"h", {"-h"}, 0, usage, ""},
         CommandCase{"version", {"--version"}, 0, "malvor-convert 1.00\n", ""},
-        CommandCase{"script beside the netlist", {"amp.net", "/lib/MyParts.LBR"}, 0, "amp.scr\n",
-                    "",
-                    "amp.scr"},
-        CommandCase{"o before the files", {"-o", "Out.SCR", "amp.net", "MyParts.lbr"}, 0, "", "",
-                    "Out.SCR"},
-        CommandCase{"output after the files", {"amp.net", "MyParts.lbr", "--output", "x.scr"}, 0,
-                    "", "",
-                    "x.scr"},
-        CommandCase{"o dash is standard output", {"-o", "-", "amp.net", "MyParts.lbr"}, 0,
-                    worked_example_scr, ""},
+        CommandCase{"script beside the netlist", {"amp.net", "/lib/MyParts.LBR"}, 0, "amp.scr\n", "", "amp.scr"},
+        CommandCase{"o before the files", {"-o", "Out.SCR", "amp.net", "MyParts.lbr"}, 0, "", "", "Out.SCR"},
+        CommandCase{"output after the files", {"amp.net", "MyParts.lbr", "--output", "x.scr"}, 0, "", "", "x.scr"},
+        CommandCase{"o dash is standard output", {"-o", "-", "amp.net", "MyParts.lbr"}, 0, worked_example_scr, ""},
         CommandCase{"a dash alone is a file", {"-", "MyParts.lbr"}, 1, "", cannot_read("-")},
-        CommandCase{"options end at two dashes", {"--", "--list", "MyParts.lbr"}, 1, "",
-                    cannot_read("--list")},
+        CommandCase{"options end at two dashes", {"--", "--list", "MyParts.lbr"}, 1, "", cannot_read("--list")},
         CommandCase{"missing netlist", {"gone.net", "MyParts.lbr"}, 1, "", cannot_read("gone.net")},
-        CommandCase{"list", {"--list", "amp.net"}, 0, entries, ""},
-        CommandCase{"list after the file", {"amp.net", "--list"}, 0, entries, ""}),
-    NameFromWhat());
+        CommandCase{"list after the file", {"amp.net", "--list"}, 0, entries, ""}));
 
 TEST_F(InFolder, UnwritableScriptIsNamedAndLeavesNothingBehind)
 {
@@ -150,29 +124,16 @@ TEST_F(InFolder, UnwritableScriptIsNamedAndLeavesNothingBehind)
     }
 }
 
+// A file of line ends only, and one line of 100 MiB, give a script of the header alone.
 TEST_F(InFolder, FilesThatAreNoNetlistsStillConvert)
 {
-    std::mt19937 random(7);
-    std::string noise(std::string("[\r\nQ\0 1\r\nTO-92\r\nBC547\r\n", 23));
-    while (noise.size() < 65536)
-        noise += static_cast<char>(noise.size() % 97 == 0 ? 0 : random() & 0xff);
     std::string huge_line(100u << 20, 'x');
     for (std::size_t i = 0; i < huge_line.size(); i += 10)
         huge_line.replace(i, 9, "[(;' ,)]\t");
-    const std::pair<std::string, std::string> cases[] = {
-        {noise, std::string("Name 'Q\0 1' ( 0 10000 );", 24)},
-        {std::string(100000, '\r'), ""},
-        {huge_line, ""},
-    };
-    for (const auto& [netlist, expected] : cases) {
+    for (const auto& netlist : {std::string(100000, '\r'), huge_line}) {
         work.write("odd.net", netlist);
         ASSERT_EQ(run_command({"odd.net", "parts.lbr"}).status, 0);
-        auto script = read_bytes(work / "odd.scr");
-        EXPECT_EQ(script.substr(0, 24), "Use parts;\r\nGrid Mil;\n\r\n");
-        if (expected.empty())
-            EXPECT_EQ(script.size(), 24u);
-        else
-            EXPECT_NE(script.find(expected), std::string::npos);
+        EXPECT_EQ(read_bytes(work / "odd.scr"), "Use parts;\r\nGrid Mil;\n\r\n");
     }
 }
 

@@ -2,7 +2,6 @@
 // the cross windres is at hand, malvor.rc as the build compiles it into a .res file; in the
 // Windows build, the same resources as malvor-convert.exe carries them.
 #include "temp_folder.h"
-#include "test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -170,7 +169,7 @@ TEST_P(CompiledResources, IconGroupListsBothImagesOfTheIconFile) {
   EXPECT_TRUE(std::equal(first.begin(), first.end(), ico.begin() + num(ico, 18, 4), ico.begin() + num(ico, 18, 4) + num(ico, 14, 4)));
 }
 
-INSTANTIATE_TEST_SUITE_P(In, CompiledResources, testing::ValuesIn(containers()), malvor::testing_support::NameFromWhat());
+INSTANTIATE_TEST_SUITE_P(In, CompiledResources, testing::ValuesIn(containers()));
 #endif
 
 #ifdef MALVOR_PROGRAM_FILE

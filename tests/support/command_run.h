@@ -15,6 +15,16 @@ namespace malvor::testing_support {
 inline const std::string worked_example_net = read_bytes(MALVOR_TEST_DATA "/worked_example.net");
 inline const std::string worked_example_scr = read_bytes(MALVOR_TEST_DATA "/worked_example.scr");
 
+// Components R1 to R<count>, all R0805, of values 1k to 96k and 0k.
+inline std::string components(int count)
+{
+    std::string netlist;
+    for (int k = 1; k <= count; ++k)
+        netlist.append("[\r\nR").append(std::to_string(k)).append("\r\nR0805\r\n")
+            .append(std::to_string(k % 97)).append("k\r\n]\r\n");
+    return netlist;
+}
+
 // The platform's text for a C library error code.
 inline std::string system_message(int error) { return std::generic_category().message(error); }
 

@@ -4,11 +4,10 @@
 #include "window_test_support.h"
 
 #include "native_names.h"
+#include "temp_folder.h"
 
-#include <QAbstractItemView>
 #include <QProcess>
 
-#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -41,30 +40,10 @@ TEST(NativeNamesTest, KeepEveryByteAndShowWhatCanBeShown)
     }
 }
 
+// Names of raw bytes pass through std::filesystem unchanged on POSIX systems.
 void write_raw(const QByteArray& path, const QByteArray& bytes)
 {
-    const int file = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(file, 0) << path.data();
-    EXPECT_EQ(::write(file, bytes.constData(), bytes.size()), bytes.size());
-    ::close(file);
-}
-
-QByteArray read_raw(const QByteArray& path)
-{
-    QByteArray bytes(4096, '\0');
-    const int file = ::open(path.constData(), O_RDONLY);
-    const auto size = file < 0 ? -1 : ::read(file, bytes.data(), bytes.size());
-    ::close(file);
-    return bytes.left(std::max<qsizetype>(size, 0));
-}
-
-void choose(QAbstractItemView* view, int row, bool twice = false)
-{
-    const QModelIndex index = view->model()->index(row, 0);
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    if (twice)
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes.toStdString();
 }
 
 using FileSystemEdgesTest = WindowTest;
@@ -96,7 +75,8 @@ TEST_F(FileSystemEdgesTest, NamesThatAreNotUtf8AreListedEnteredReadAndNameTheLib
     choose(libraries, 0);
     QTest::mouseClick(child(w, "cmd_do"), Qt::LeftButton);
     EXPECT_EQ(w.eaglelib, "\xe4");
-    EXPECT_TRUE(read_raw(folder_bytes + "/\xff\xfe.scr").startsWith("Use \xe4;\r\nGrid Mil;\n\r\nAdd R0805 "));
+    EXPECT_TRUE(QByteArray::fromStdString(malvor::testing_support::read_bytes(
+                    (folder_bytes + "/\xff\xfe.scr").toStdString())).startsWith("Use \xe4;\r\nGrid Mil;\n\r\nAdd R0805 "));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0]->text(), "Script file saved with name:\n" + folder + u"/\u00fd\u00fc/\u00ff\u00fe.scr"_qs);
 

@@ -9,27 +9,9 @@
 #include "frm_eagle.h"
 
 #include <QApplication>
-#include <QDebug>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-
-// Failures show Qt values as Qt writes them for debugging ("QSize(339, 219)", the names of
-// window flags) rather than as bytes.
-template <class T>
-concept DebugPrintable = requires(QDebug debug, const T& value)
-{
-    debug << value;
-};
-
-template <class T>
-requires DebugPrintable<T>
-void PrintTo(const T& value, std::ostream* out)
-{
-    QString text;
-    QDebug(&text).nospace() << value;
-    *out << text.toStdString();
-}
 
 template <class T = QWidget>
 T* child(const QObject& parent, const char* name)
@@ -53,6 +35,16 @@ inline void expect_box(const QMessageBox& box, const QString& title, QMessageBox
     EXPECT_EQ(box.icon(), icon);
     EXPECT_EQ(box.standardButtons(), buttons);
     EXPECT_EQ(box.text().left(text.size()), text);
+}
+
+// Clicks the row, and with `twice` double-clicks it too, as a user would.
+inline void choose(QAbstractItemView* view, int row, bool twice = false)
+{
+    const QModelIndex index = view->model()->index(row, 0);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    if (twice)
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
 }
 
 class WindowTest : public testing::Test {
@@ -101,9 +93,7 @@ protected:
         list->setFolder(list->folder());
         QListWidgetItem* item = list->findItems(name, Qt::MatchExactly).value(0);
         ASSERT_NE(item, nullptr) << name.toStdString();
-        list->scrollToItem(item);
-        QTest::mouseClick(
-            list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+        choose(list, list->row(item));
         QTest::mouseClick(child(*window, "Cmd_read"), Qt::LeftButton);
     }
 
