@@ -9,9 +9,24 @@
 #include "frm_eagle.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+// Failures show Qt values as Qt writes them for debugging ("QSize(339, 219)", the names of
+// window flags) rather than as bytes.
+template <class T>
+concept DebugPrintable = requires(QDebug debug, const T& value) { debug << value; };
+
+template <class T>
+requires DebugPrintable<T>
+void PrintTo(const T& value, std::ostream* out)
+{
+    QString text;
+    QDebug(&text).nospace() << value;
+    *out << text.toStdString();
+}
 
 template <class T = QWidget>
 T* child(const QObject& parent, const char* name)
