@@ -63,7 +63,8 @@ Measure best_run(const std::vector<std::string>& arguments, int accepted = 0)
         int status = 0;
         rusage usage{};
         wait4(child, &status, 0, &usage);
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!WIFEXITED(status) || WEXITSTATUS(status) != accepted)
             return {-1, 0};
         if (best.seconds < 0 || seconds < best.seconds)
@@ -83,10 +84,11 @@ int main(int argc, char** argv)
     if (sizes.empty())
         sizes = {50000, 400000};
 
-    auto folder = std::filesystem::temp_directory_path() / ("malvor-bench-" + std::to_string(getpid()));
+    auto folder = std::filesystem::temp_directory_path() /
+                  ("malvor-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    std::printf("%10s %9s | %7s | %7s %6s | %7s %6s | %7s | %8s %7s\n", "components", "netlist", "cat s",
-                "pipe s", "x cat", "list s", "x cat", "file s", "peak MB", "x in");
+    std::printf("%10s %9s | %7s | %7s %6s | %7s %6s | %7s | %8s %7s\n", "components", "netlist",
+                "cat s", "pipe s", "x cat", "list s", "x cat", "file s", "peak MB", "x in");
     sizes.push_back(0);  // the single net
     const std::string converter = MALVOR_CONVERT_EXE;
     for (auto components : sizes) {
@@ -134,11 +136,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "a run failed on the check rows\n");
             return 1;
         }
-        std::printf("  %-14s convert %.3f s, %.1f MB peak; check %.3f s, %.1f MB peak; "
-                    "check/convert %.2f%s\n",
-                    clean ? "clean:" : "pins reused:", convert.seconds, convert.peak_mb,
-                    check.seconds, check.peak_mb, check.seconds / convert.seconds,
-                    clean ? " (target at most 2)" : "");
+        std::printf(
+            "  %-14s convert %.3f s, %.1f MB peak; check %.3f s, %.1f MB peak; "
+            "check/convert %.2f%s\n",
+            clean ? "clean:" : "pins reused:", convert.seconds, convert.peak_mb, check.seconds,
+            check.peak_mb, check.seconds / convert.seconds, clean ? " (target at most 2)" : "");
     }
     std::filesystem::remove_all(folder);
     return 0;

@@ -5,8 +5,8 @@
 namespace malvor::bench {
 namespace {
 
-const char* const netlist_packages[] = {"R0805", "C0805", "SOT23", "SO8",
-                                        "DIP14", "TO220", "LED3MM"};
+const char* const netlist_packages[] = {
+    "R0805", "C0805", "SOT23", "SO8", "DIP14", "TO220", "LED3MM"};
 
 }  // namespace
 
@@ -24,8 +24,8 @@ std::string generate_library(std::size_t packages)
         std::string name = p < std::size(netlist_packages) ? netlist_packages[p]
                                                            : "PKG-" + std::to_string(p) + "$X";
         std::size_t pads = p < std::size(netlist_packages) ? 14 : 2 + random() % 40;
-        text +=
-            "<package name=\"" + name + "\">\n<description>Package " + name + "</description>\n";
+        text += "<package name=\"" + name + "\">\n<description>Package " + name +
+                "</description>\n";
         for (int w = 0; w < 52; ++w)
             text += "<wire x1=\"-" + std::to_string(w) + ".27\" y1=\"0.635\" x2=\"" +
                     std::to_string(w) + ".27\" y2=\"-0.635\" width=\"0.1524\" layer=\"21\"/>\n";
@@ -38,12 +38,14 @@ std::string generate_library(std::size_t packages)
                 text += "<smd name=\"" + std::to_string(pad) + "\" x=\"" + x +
                         "\" y=\"1.5\" dx=\"0.6\" dy=\"1.2\" layer=\"1\" roundness=\"25\"/>\n";
         }
-        text += "<text x=\"-1.27\" y=\"1.905\" size=\"1.27\" layer=\"25\">&gt;NAME</text>\n"
-                "<text x=\"-1.27\" y=\"-3.175\" size=\"1.27\" layer=\"27\">&gt;VALUE</text>\n"
-                "</package>\n";
+        text +=
+            "<text x=\"-1.27\" y=\"1.905\" size=\"1.27\" layer=\"25\">&gt;NAME</text>\n"
+            "<text x=\"-1.27\" y=\"-3.175\" size=\"1.27\" layer=\"27\">&gt;VALUE</text>\n"
+            "</package>\n";
     }
-    text += "</packages>\n<symbols>\n</symbols>\n<devicesets>\n</devicesets>\n</library>\n"
-            "</drawing>\n</eagle>\n";
+    text +=
+        "</packages>\n<symbols>\n</symbols>\n<devicesets>\n</devicesets>\n</library>\n"
+        "</drawing>\n</eagle>\n";
     return text;
 }
 

@@ -54,7 +54,8 @@ int main(int argc, char** argv)
         const std::string netlist = malvor::bench::generate_netlist(components);
         netlist_size = static_cast<qint64>(netlist.size());
         QFile file(folder.filePath("bench.net"));
-        if (!file.open(QIODevice::WriteOnly) || file.write(netlist.data(), netlist_size) != netlist_size)
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(netlist.data(), netlist_size) != netlist_size)
             return 1;
     }
     restart_peak();
@@ -82,10 +83,11 @@ int main(int argc, char** argv)
                 static_cast<long long>(netlist_size), components_list->model()->rowCount(),
                 nodes_list->model()->rowCount());
     std::printf("read in the window: %.3f s (target 2 s)\n", seconds);
-    std::printf("peak memory of the program: %.1f MB, %.2f x the netlist (target under 4); "
-                "%.1f MB before the window\n",
-                static_cast<double>(peak) / 1e6,
-                static_cast<double>(peak) / static_cast<double>(netlist_size),
-                static_cast<double>(before) / 1e6);
+    std::printf(
+        "peak memory of the program: %.1f MB, %.2f x the netlist (target under 4); "
+        "%.1f MB before the window\n",
+        static_cast<double>(peak) / 1e6,
+        static_cast<double>(peak) / static_cast<double>(netlist_size),
+        static_cast<double>(before) / 1e6);
     return 0;
 }

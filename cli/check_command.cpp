@@ -1,8 +1,8 @@
 #include "check_command.h"
 
+#include "conversion_steps.h"
 #include "convert_command.h"
 #include "eagle_library.h"
-#include "conversion_steps.h"
 #include "netlist_check.h"
 
 #include <string_view>

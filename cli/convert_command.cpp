@@ -141,8 +141,8 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
     const std::string& netlist = request.files[0];
     auto eaglelib = library_name_of(request.files[1]);
     if (!eaglelib.ok()) {
-        std::fprintf(err, "malvor-convert: invalid library name: %s\n",
-                     eaglelib.error.message().c_str());
+        std::fprintf(
+            err, "malvor-convert: invalid library name: %s\n", eaglelib.error.message().c_str());
         return exit_usage;
     }
 
@@ -152,8 +152,8 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
 
     if (request.output && *request.output == "-") {
         bool ok = true;
-        write_eagle_script(*tables, eaglelib.value,
-                           [&](std::string_view piece) { ok = ok && put(out, piece); });
+        write_eagle_script(
+            *tables, eaglelib.value, [&](std::string_view piece) { ok = ok && put(out, piece); });
         if (!ok || std::fflush(out) != 0) {
             std::fprintf(err, "malvor-convert: cannot write the script to standard output\n");
             return exit_failure;
@@ -173,7 +173,8 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
         errno = 0;
         if (!put(out, eaglefile + '\n') || std::fflush(out) != 0) {
             std::error_code reason(errno != 0 ? errno : EIO, std::generic_category());
-            std::fprintf(err, "malvor-convert: script written, but its path could not be printed: %s\n",
+            std::fprintf(err,
+                         "malvor-convert: script written, but its path could not be printed: %s\n",
                          reason.message().c_str());
             return exit_failure;
         }

@@ -43,9 +43,8 @@ FileResult<std::string> library_name_of(std::string_view library_path)
 FileDone write_script(const NetlistTables& tables, std::string_view eaglelib,
                       const std::filesystem::path& target)
 {
-    return write_file_atomically(target, [&](const auto& write) {
-        write_eagle_script(tables, eaglelib, write);
-    });
+    return write_file_atomically(
+        target, [&](const auto& write) { write_eagle_script(tables, eaglelib, write); });
 }
 
 }  // namespace malvor

@@ -31,9 +31,15 @@ constexpr auto byte_kinds = [] {
     return kinds;
 }();
 
-unsigned kind_of(char c) { return byte_kinds[static_cast<unsigned char>(c)]; }
+unsigned kind_of(char c)
+{
+    return byte_kinds[static_cast<unsigned char>(c)];
+}
 
-bool is_separator(char c) { return (kind_of(c) & (blank | comma)) != 0; }
+bool is_separator(char c)
+{
+    return (kind_of(c) & (blank | comma)) != 0;
+}
 
 // The same facts as tables the copying loops can use without branches: the byte a node line
 // writes for each byte (a comma becomes a blank), and marks for the bytes that need quotes

@@ -45,4 +45,5 @@ using FileDone = FileResult<Nothing>;
 }  // namespace malvor
 
 template <>
-struct std::is_error_code_enum<malvor::FileError> : std::true_type {};
+struct std::is_error_code_enum<malvor::FileError> : std::true_type {
+};

@@ -64,7 +64,11 @@ public:
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
-    void reset(int fd) { close(); fd_ = fd; }
+    void reset(int fd)
+    {
+        close();
+        fd_ = fd;
+    }
     // Closes now and tells whether the system reported an error on close.
     bool close()
     {
@@ -282,7 +286,10 @@ public:
         sigemptyset(&ignore.sa_mask);
         ::sigaction(SIGXFSZ, &ignore, &previous_);
     }
-    ~FileSizeSignalIgnored() { ::sigaction(SIGXFSZ, &previous_, nullptr); }
+    ~FileSizeSignalIgnored()
+    {
+        ::sigaction(SIGXFSZ, &previous_, nullptr);
+    }
 
 private:
     struct sigaction previous_ {};
@@ -318,7 +325,10 @@ struct Existing {
 
 #ifdef _WIN32
 
-fs::path final_target(const fs::path& target, std::error_code&) { return target; }
+fs::path final_target(const fs::path& target, std::error_code&)
+{
+    return target;
+}
 
 std::error_code inspect(const fs::path& target, Existing& existing)
 {
@@ -335,12 +345,15 @@ std::error_code inspect(const fs::path& target, Existing& existing)
 }
 
 void take_over_attributes(int, const Existing&) {}
-bool sync(int fd) { return ::_commit(fd) == 0; }
+bool sync(int fd)
+{
+    return ::_commit(fd) == 0;
+}
 
 std::error_code replace(const fs::path& temporary, const fs::path& target)
 {
-    if (::MoveFileExW(temporary.c_str(), target.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (::MoveFileExW(
+            temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return {};
     return {static_cast<int>(::GetLastError()), std::system_category()};
 }
@@ -390,7 +403,10 @@ void take_over_attributes(int fd, const Existing& existing)
     (void)::fchmod(fd, existing.info.st_mode & 07777);
 }
 
-bool sync(int fd) { return ::fsync(fd) == 0; }
+bool sync(int fd)
+{
+    return ::fsync(fd) == 0;
+}
 
 std::error_code replace(const fs::path& temporary, const fs::path& target)
 {
@@ -415,8 +431,8 @@ FileResult<SourceBytes> read_whole_file(const fs::path& path, ReadKind kind)
     try {
         return read_file(path, kind);
     } catch (const std::bad_alloc&) {
-        return ReadResult::failure(std::make_error_code(std::errc::not_enough_memory),
-                                   FileStep::read);
+        return ReadResult::failure(
+            std::make_error_code(std::errc::not_enough_memory), FileStep::read);
     }
 }
 

@@ -36,7 +36,8 @@ inline std::size_t line_end(std::string_view text, std::size_t start)
         std::memcpy(&word, p, 8);
         if constexpr (std::endian::native != std::endian::little)
             word = byte_swapped(word);
-        for (auto marked = (word - ones * 14) & ~word & ones * 0x80; marked != 0; marked &= marked - 1) {
+        for (auto marked = (word - ones * 14) & ~word & ones * 0x80; marked != 0;
+             marked &= marked - 1) {
             const char* c = p + std::countr_zero(marked) / 8;
             if (ends_line(*c))
                 return static_cast<std::size_t>(c - text.data());

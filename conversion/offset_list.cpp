@@ -19,7 +19,7 @@ constexpr std::size_t small_runs = 2;
 void OffsetList::RunRelease::operator()(Run* run) const
 {
     if (run->large)
-        ::operator delete(run->start, std::align_val_t{large_run_bytes});
+        ::operator delete (run->start, std::align_val_t{large_run_bytes});
     else
         ::operator delete(run->start);
     delete run;
@@ -32,7 +32,7 @@ void OffsetList::add_block()
         const bool large = runs_.size() >= small_runs && block_bytes <= large_run_bytes;
         auto run = std::unique_ptr<Run, RunRelease>(new Run);
         if (large) {
-            run->start = ::operator new(large_run_bytes, std::align_val_t{large_run_bytes});
+            run->start = ::operator new (large_run_bytes, std::align_val_t{large_run_bytes});
             run->large = true;
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
             (void)::madvise(run->start, large_run_bytes, MADV_HUGEPAGE);

@@ -33,8 +33,8 @@ std::string lower_ascii(std::string_view text)
 
 std::string library_name(std::string_view library_file_name)
 {
-    if (library_file_name.size() >= 4
-        && lower_ascii(library_file_name.substr(library_file_name.size() - 4)) == ".lbr")
+    if (library_file_name.size() >= 4 &&
+        lower_ascii(library_file_name.substr(library_file_name.size() - 4)) == ".lbr")
         library_file_name.remove_suffix(4);
     return lower_ascii(library_file_name);
 }

@@ -33,7 +33,10 @@ SourceBytes& SourceBytes::operator=(SourceBytes&& other) noexcept
     return *this;
 }
 
-SourceBytes::~SourceBytes() { release(); }
+SourceBytes::~SourceBytes()
+{
+    release();
+}
 
 void SourceBytes::release()
 {

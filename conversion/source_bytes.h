@@ -23,7 +23,8 @@ public:
 
     std::string_view view() const
     {
-        return mapped_ != nullptr ? std::string_view(mapped_, mapped_size_) : std::string_view(buffer_);
+        return mapped_ != nullptr ? std::string_view(mapped_, mapped_size_)
+                                  : std::string_view(buffer_);
     }
     std::size_t size() const { return view().size(); }
 

@@ -20,8 +20,8 @@ constexpr char binary_library_start = 0x10;
 class TreeMemory {
 public:
     TreeMemory()
-            : allocate_(pugi::get_memory_allocation_function()),
-              deallocate_(pugi::get_memory_deallocation_function())
+        : allocate_(pugi::get_memory_allocation_function()),
+          deallocate_(pugi::get_memory_deallocation_function())
     {
         current = this;
         pugi::set_memory_management_functions(&take, &give_back);
@@ -107,8 +107,8 @@ LibraryResult read_eagle_library(std::string_view bytes)
     auto parsed = document.load_buffer(bytes.data(), bytes.size());
     if (!parsed) {
         result.error = LibraryError::not_xml;
-        result.detail =
-            std::string(parsed.description()) + " at byte " + std::to_string(parsed.offset);
+        result.detail = std::string(parsed.description()) + " at byte " +
+                        std::to_string(parsed.offset);
         return result;
     }
     auto library = document.child("eagle").child("drawing").child("library");

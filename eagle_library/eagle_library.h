@@ -34,9 +34,9 @@ public:
     void add_package(std::string_view name, const std::vector<std::string_view>& pads);
 
 private:
-    std::vector<std::string> names_;              // as the file writes them
-    std::vector<FoldedNameTable> pads_;           // of each package: numbered 0, 1, ...
-    FoldedNameTable numbers_{16};  // of the packages, by name
+    std::vector<std::string> names_;     // as the file writes them
+    std::vector<FoldedNameTable> pads_;  // of each package: numbered 0, 1, ...
+    FoldedNameTable numbers_{16};        // of the packages, by name
 };
 
 struct LibraryResult {

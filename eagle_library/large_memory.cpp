@@ -20,7 +20,7 @@ void* allocate_large(std::size_t bytes)
 {
     if (bytes < huge_page)
         return ::operator new(bytes);
-    void* memory = ::operator new(rounded(bytes), std::align_val_t{huge_page});
+    void* memory = ::operator new (rounded(bytes), std::align_val_t{huge_page});
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     (void)::madvise(memory, rounded(bytes), MADV_HUGEPAGE);
 #endif
@@ -32,7 +32,7 @@ void release_large(void* memory, std::size_t bytes) noexcept
     if (bytes < huge_page)
         ::operator delete(memory);
     else
-        ::operator delete(memory, std::align_val_t{huge_page});
+        ::operator delete (memory, std::align_val_t{huge_page});
 }
 
 }  // namespace malvor

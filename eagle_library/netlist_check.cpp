@@ -80,8 +80,12 @@ public:
     NodeLookups(const NetlistTables& tables, const EagleLibrary& library,
                 const FoldedNameTable& names, const ComponentTable& components,
                 const PinMarks& marks)
-            : tables_(tables), library_(library), splitter_(tables), names_(names),
-              components_(components), marks_(marks)
+        : tables_(tables),
+          library_(library),
+          splitter_(tables),
+          names_(names),
+          components_(components),
+          marks_(marks)
     {
     }
 
@@ -149,8 +153,10 @@ private:
 class Checker {
 public:
     Checker(const NetlistTables& tables, const EagleLibrary& library)
-            : tables_(tables), library_(library), source_(tables.source()),
-              component_names_(static_cast<std::size_t>(tables.component_count()))
+        : tables_(tables),
+          library_(library),
+          source_(tables.source()),
+          component_names_(static_cast<std::size_t>(tables.component_count()))
     {
     }
 
@@ -305,10 +311,9 @@ private:
             return EagleLibrary::none;
         }
         if (looked_up.package != EagleLibrary::none && !looked_up.has_pad)
-            report(position(node), {"node '", node, "': package '",
-                                    library_.package_names()[looked_up.package],
-                                    "' of component '", words.component, "' has no pad '",
-                                    words.pin, "'"});
+            report(position(node),
+                   {"node '", node, "': package '", library_.package_names()[looked_up.package],
+                    "' of component '", words.component, "' has no pad '", words.pin, "'"});
         return looked_up.pad;
     }
 
@@ -340,8 +345,8 @@ void number_lines(std::string_view text, Problems& problems)
         std::size_t ends = 0;
         for (; pos < end; ++pos) {
             const char c = text[pos];
-            ends += static_cast<std::size_t>(c == '\r')
-                    + static_cast<std::size_t>(c == '\n' && before != '\r');
+            ends += static_cast<std::size_t>(c == '\r') +
+                    static_cast<std::size_t>(c == '\n' && before != '\r');
             before = c;
         }
         line += ends;

@@ -22,8 +22,8 @@
 namespace malvor {
 
 struct Problem {
-    std::size_t position;  // in the netlist's bytes: the start of the line to blame
-    std::size_t line = 0;  // 1-based, once numbered
+    std::size_t position;           // in the netlist's bytes: the start of the line to blame
+    std::size_t line = 0;           // 1-based, once numbered
     std::size_t message_start = 0;  // in CheckReport::messages
     std::size_t message_size = 0;
 };

@@ -119,8 +119,8 @@ void check_tables(const malvor::NetlistTables& tables, const ExpectedNetlist& ex
         check(tables.comp_name(k) == component.name, "component name");
         check(tables.comp_pack(k) == component.pack, "component package");
         check(tables.comp_value(k) == component.value, "component value");
-        std::string entry = three_digits(k) + "  :   " + std::string(component.name) + "   "
-                            + std::string(component.pack) + "   " + std::string(component.value);
+        std::string entry = three_digits(k) + "  :   " + std::string(component.name) + "   " +
+                            std::string(component.pack) + "   " + std::string(component.value);
         check(tables.component_entry(k) == entry, "component entry format", entry);
     }
 
@@ -142,7 +142,8 @@ void check_tables(const malvor::NetlistTables& tables, const ExpectedNetlist& ex
             check(name.size() > 3 && name.substr(0, 3) == "Zel" && name[3] != '0',
                   "long net name replaced", std::string(name));
             long long number = std::strtoll(std::string(name.substr(3)).c_str(), nullptr, 10);
-            check(name.substr(3) == std::to_string(number), "replacement digits", std::string(name));
+            check(
+                name.substr(3) == std::to_string(number), "replacement digits", std::string(name));
             check(number > last_replacement, "replacements count up", std::string(name));
             last_replacement = number;
             check(short_names.count(lower(name)) == 0, "replacement clashes with a net name",
@@ -152,8 +153,8 @@ void check_tables(const malvor::NetlistTables& tables, const ExpectedNetlist& ex
         for (Count j = 1; j <= tables.node_count(i); ++j) {
             std::string_view node = net.nodes[static_cast<std::size_t>(j - 1)];
             check(tables.sig_node(i, j) == node, "node line");
-            std::string entry = three_digits(i) + "-" + three_digits(j) + "  :   "
-                                + std::string(name) + "   " + std::string(node);
+            std::string entry = three_digits(i) + "-" + three_digits(j) + "  :   " +
+                                std::string(name) + "   " + std::string(node);
             check(tables.node_entry(row) == entry, "node entry format", entry);
             auto [net_number, node_number] = tables.node_position(row);
             check(net_number == i && node_number == j, "node position");
@@ -241,8 +242,8 @@ std::vector<std::string_view> statements(std::string_view script)
             check(!quoted, "line end inside a quoted word");
             if (c == '\r') {
                 bool line_end = i + 1 < script.size() && script[i + 1] == '\n';
-                bool continuation = i > 0 && script[i - 1] == '\\'
-                                    && script.substr(i + 1, 7) == "       ";
+                bool continuation = i > 0 && script[i - 1] == '\\' &&
+                                    script.substr(i + 1, 7) == "       ";
                 check(line_end || continuation, "lone CR outside a continuation");
             } else {
                 bool after_cr = i > 0 && script[i - 1] == '\r';

@@ -27,10 +27,12 @@ QString label_for(const QString& root)
 bool is_pseudo_file_system(const QByteArray& type)
 {
     static const QSet<QByteArray> pseudo{
-        "proc", "sysfs", "cgroup", "cgroup2", "tmpfs", "devtmpfs", "devpts", "mqueue",
-        "debugfs", "tracefs", "securityfs", "pstore", "bpf", "configfs", "fusectl",
-        "hugetlbfs", "autofs", "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs", "ramfs",
-        "selinuxfs", "squashfs", "fuse.gvfsd-fuse", "fuse.portal"};
+        "proc",       "sysfs",  "cgroup",      "cgroup2",  "tmpfs",
+        "devtmpfs",   "devpts", "mqueue",      "debugfs",  "tracefs",
+        "securityfs", "pstore", "bpf",         "configfs", "fusectl",
+        "hugetlbfs",  "autofs", "binfmt_misc", "efivarfs", "rpc_pipefs",
+        "nsfs",       "ramfs",  "selinuxfs",   "squashfs", "fuse.gvfsd-fuse",
+        "fuse.portal"};
     return pseudo.contains(type);
 }
 

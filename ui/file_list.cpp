@@ -64,7 +64,8 @@ void FileList::setFileName(const QString& name)
     clearSelection();
     if (name.isEmpty())
         return;
-    const QList<QListWidgetItem*> found = findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const QList<QListWidgetItem*> found = findItems(
+        name, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (!found.isEmpty())
         setCurrentItem(found.first());
 }

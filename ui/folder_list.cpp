@@ -33,7 +33,10 @@ public:
     }
 
 private:
-    static int indent(const QModelIndex& index) { return index.data(depth_role).toInt() * indent_step; }
+    static int indent(const QModelIndex& index)
+    {
+        return index.data(depth_role).toInt() * indent_step;
+    }
 };
 
 // The folders from the root down to `folder`, each as an absolute path.

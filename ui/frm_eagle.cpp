@@ -188,8 +188,7 @@ void frm_eagle::cmd_do_Click()
     }
     eaglelib = std::move(new_eaglelib.value);
     eaglefile = script;
-    report(info_message(QStringLiteral("Script file saved with name:\r") +
-                        shown_path(eaglefile)));
+    report(info_message(QStringLiteral("Script file saved with name:\r") + shown_path(eaglefile)));
 }
 
 void frm_eagle::About_Click(int /*Index*/)

@@ -38,8 +38,8 @@ bool is_folder(const QString& path);
 enum class EntryKind { folders, files };
 
 struct FolderListing {
-    QStringList names;     // sorted by their shown text, ignoring case
-    std::error_code error; // why the folder could not be listed; `names` is then empty
+    QStringList names;      // sorted by their shown text, ignoring case
+    std::error_code error;  // why the folder could not be listed; `names` is then empty
 };
 
 // The subfolders or the files of `folder` whose names match the wildcard `pattern`, ignoring

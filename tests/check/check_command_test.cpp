@@ -15,12 +15,13 @@ std::string component(const std::string& name, const std::string& package)
 }
 
 // Components on lines 1-8, 9-16 and 17-24; the package of the k-th is on line 8k - 5.
-const std::string parts = component("R1", "R0805") + component("Q1", "SOT-23")
-                          + component("J-USB", "USB-B$1");
+const std::string parts = component("R1", "R0805") + component("Q1", "SOT-23") +
+                          component("J-USB", "USB-B$1");
 
 class Check : public testing::Test {
 protected:
-    Outcome check(const std::string& netlist, const std::string& library = MALVOR_TEST_DATA "/parts.lbr")
+    Outcome check(const std::string& netlist,
+                  const std::string& library = MALVOR_TEST_DATA "/parts.lbr")
     {
         auto path = folder.write("board.net", netlist).string();
         auto result = run_command({"--check", path, library});
@@ -36,9 +37,9 @@ protected:
 
 TEST_F(Check, CleanNetlist)
 {
-    const std::string orcad = "Board\r\n\r\n" + parts
-                              + "(\r\nGND\r\nR1,2\r\nJ-USB,gnd@1\r\nQ1,E\r\n)\r\n"
-                                "(\r\nDM\r\nr1,1\r\nJ-USB,D-\r\n)\r\n";
+    const std::string orcad = "Board\r\n\r\n" + parts +
+                              "(\r\nGND\r\nR1,2\r\nJ-USB,gnd@1\r\nQ1,E\r\n)\r\n"
+                              "(\r\nDM\r\nr1,1\r\nJ-USB,D-\r\n)\r\n";
     auto result = check(orcad);
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_EQ(result.out, "0 problems, 3 components, 2 nets\n");
@@ -54,6 +55,7 @@ TEST_F(Check, EachProblemOnItsLine)
     };
     const std::string gnd = "(\r\nGND\r\nR1-1\r\nQ1-B\r\n)\r\n";  // lines 25-29 after parts
     const Case cases[] = {
+        // clang-format off
         {"unknown package with hints", component("R1", "R0806") + component("Q1", "sot23"), "NET:3: package 'R0806' of component 'R1' is not in the library; closest: 'R0805', 'C0805'\nNET:11: package 'sot23' of component 'Q1' is not in the library; closest: 'SOT-23'\n"},
         {"unknown package without hint", component("U1", "QFN-48"), "NET:3: package 'QFN-48' of component 'U1' is not in the library\n"},
         {"unknown component", parts + "(\r\nGND\r\nR1-1\r\nR9-2\r\n)\r\n", "NET:28: node 'R9-2' names component 'R9', which the netlist does not have\n"},
@@ -66,6 +68,7 @@ TEST_F(Check, EachProblemOnItsLine)
         {"same net name", parts + gnd + "(\r\ngnd\r\nR1-2\r\nQ1-C\r\n)\r\n", "NET:31: net 'gnd' has the name of net 'GND' (EAGLE ignores case)\n"},
         {"net of one written node", parts + "(\r\nN1\r\n\r\nR1-1\r\n)\r\n", "NET:26: net 'N1' has 1 node; an EAGLE signal needs at least two\n"},
         {"long-named net without nodes", parts + "(\r\nA_LONG_NET_NAME\r\n)\r\n", "NET:26: net 'Zel1' has 0 nodes; an EAGLE signal needs at least two\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         auto result = check(c.netlist);
@@ -78,19 +81,22 @@ TEST_F(Check, EachProblemOnItsLine)
 TEST_F(Check, PinsOfALargeNetStayTakenAfterIt)
 {
     // The ground net holds more pins than the pin marks have words, and one pad in another case.
-    auto result = check(parts + "(\r\nGND\r\nR1-1\r\nR1-2\r\nQ1,b\r\nQ1-E\r\n)\r\n"
-                                "(\r\nVCC\r\nQ1-C\r\nQ1-C\r\nR1-2\r\n)\r\n");
+    auto result = check(parts +
+                        "(\r\nGND\r\nR1-1\r\nR1-2\r\nQ1,b\r\nQ1-E\r\n)\r\n"
+                        "(\r\nVCC\r\nQ1-C\r\nQ1-C\r\nR1-2\r\n)\r\n");
     EXPECT_EQ(result.status, 3);
-    EXPECT_EQ(result.out, "NET:35: node 'Q1-C': the pin is twice in net 'VCC'\n"
-                          "NET:36: node 'R1-2': the pin is already in an earlier net\n"
-                          "2 problems, 3 components, 2 nets\n");
+    EXPECT_EQ(result.out,
+              "NET:35: node 'Q1-C': the pin is twice in net 'VCC'\n"
+              "NET:36: node 'R1-2': the pin is already in an earlier net\n"
+              "2 problems, 3 components, 2 nets\n");
 }
 
 TEST_F(Check, LinesCountEveryLineEndSortedWithASummary)
 {
     // CR, LF and CR LF each end one line; the problems come in line order, not finding order.
-    auto result = check("\r\r\n\n[\rR1\nR0806\r\nV\r]\n(\nN\nR1-1\n)\n[\nR2\nR0805\nV\n]\n"
-                        "(\nM\nR2-1\nR2-2\nR2-1\n)\n");
+    auto result = check(
+        "\r\r\n\n[\rR1\nR0806\r\nV\r]\n(\nN\nR1-1\n)\n[\nR2\nR0805\nV\n]\n"
+        "(\nM\nR2-1\nR2-2\nR2-1\n)\n");
     EXPECT_EQ(result.status, 3);
     EXPECT_EQ(result.out,
               "NET:6: package 'R0806' of component 'R1' is not in the library; closest: 'R0805', "
@@ -111,9 +117,11 @@ TEST_F(Check, FilesItCannotUse)
         std::string err;
     };
     const Case cases[] = {
+        // clang-format off
         {{"--check", netlist, binary}, "malvor-convert: library '" + binary + "' is a binary library of EAGLE 5 or older; opening and saving it in EAGLE 6 or later converts it to the XML form that can be checked\n"},
         {{"--check", netlist, text}, "malvor-convert: library '" + text + "' is not an XML file, so no EAGLE library: No document element found at byte "},  // the parser's offset follows
         {{"--check", netlist, gone}, "malvor-convert: cannot read library '" + gone + "': " + system_message(ENOENT) + "\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         auto result = run_command(c.arguments);

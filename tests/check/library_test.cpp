@@ -13,18 +13,25 @@ TEST(EagleLibraryReader, PackagesWithPadAndSmdNamesIgnoringCase)
     auto result = read_eagle_library(testing_support::read_bytes(MALVOR_TEST_DATA "/parts.lbr"));
     ASSERT_FALSE(result.error) << result.error.message();
     const auto& library = result.library;
-    EXPECT_EQ(library.package_names(),
-              (std::vector<std::string>{"R0805", "C0805", "SOT-23", "USB-B$1", "JACK \"2'\" & co"}));
+    EXPECT_EQ(library.package_names(), (std::vector<std::string>{"R0805", "C0805", "SOT-23",
+                                                                 "USB-B$1", "JACK \"2'\" & co"}));
     struct Case {
         const char* package;
         const char* pad;
         bool found;
     };
     const Case cases[] = {
-        {"r0805", "1", true},    {"R0805", "2", true},        {"R0805", "3", false},
-        {"sot-23", "e", true},   {"SOT-23", "A", false},      {"usb-b$1", "d-", true},
-        {"USB-B$1", "GND@1", true}, {"USB-B$1", "5-2", true}, {"USB-B$1", "5", false},
-        {"jack \"2'\" & CO", "b'", true}, {"JACK \"2'\" & co", "-", true},
+        {"r0805", "1", true},
+        {"R0805", "2", true},
+        {"R0805", "3", false},
+        {"sot-23", "e", true},
+        {"SOT-23", "A", false},
+        {"usb-b$1", "d-", true},
+        {"USB-B$1", "GND@1", true},
+        {"USB-B$1", "5-2", true},
+        {"USB-B$1", "5", false},
+        {"jack \"2'\" & CO", "b'", true},
+        {"JACK \"2'\" & co", "-", true},
         {"JACK \"2'\" & co", "+", true},
     };
     for (const auto& c : cases) {

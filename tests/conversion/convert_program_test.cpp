@@ -26,8 +26,8 @@ Outcome run_program_in(const TempFolder& work, const std::vector<std::string>& a
 {
     TempFolder capture;
     Outcome result;
-    result.status =
-        run_program(MALVOR_CONVERT_EXE, arguments, work.path(), capture / "out", capture / "err");
+    result.status = run_program(
+        MALVOR_CONVERT_EXE, arguments, work.path(), capture / "out", capture / "err");
     result.out = read_bytes(capture / "out");
     result.err = read_bytes(capture / "err");
     return result;
@@ -62,8 +62,8 @@ TEST(ConvertProgram, MessagesAreTextLines)
     TempFolder work;
     auto missing = run_program_in(work, {"Fehlt-ä.net", "x.lbr"});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, error_lines("malvor-convert: cannot read netlist 'Fehlt-ä.net': "
-                                       + system_message(ENOENT) + "\n"));
+    EXPECT_EQ(missing.err, error_lines("malvor-convert: cannot read netlist 'Fehlt-ä.net': " +
+                                       system_message(ENOENT) + "\n"));
 }
 
 }  // namespace

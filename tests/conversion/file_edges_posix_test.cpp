@@ -1,9 +1,9 @@
 // The file edges on POSIX systems: what the converter leaves on disk for awkward targets and
 // inputs, pipe input, a full standard output, and a write cut off by a signal.
+#include "command_run.h"
 #include "eagle_writer.h"
 #include "file_io.h"
 #include "tango_reader.h"
-#include "command_run.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +44,8 @@ void run_cases(const std::vector<EdgeCase>& cases)
         TempFolder work;
         work.write("amp.net", netlist);
         work.write("want.scr", eagle_script(read_tango(netlist), "p"));
-        std::string run = "cd '" + work.path().string() + "' && C='" MALVOR_CONVERT_EXE "' && { "
-                          + c.line + "; } 2>err; s=$?; " + c.after + " || exit 99; exit $s";
+        std::string run = "cd '" + work.path().string() + "' && C='" MALVOR_CONVERT_EXE "' && { " +
+                          c.line + "; } 2>err; s=$?; " + c.after + " || exit 99; exit $s";
         int raw = std::system(run.c_str());
         EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, c.status) << c.what;
         EXPECT_EQ(read_bytes(work / "err"), c.err) << c.what;
@@ -56,12 +56,14 @@ void run_cases(const std::vector<EdgeCase>& cases)
 
 std::string write_error(const char* target, std::error_code code)
 {
-    return std::string("malvor-convert: cannot write script '") + target + "': " + code.message() + "\n";
+    return std::string("malvor-convert: cannot write script '") + target + "': " + code.message() +
+           "\n";
 }
 
 std::string read_error(const char* source, std::error_code code)
 {
-    return std::string("malvor-convert: cannot read netlist '") + source + "': " + code.message() + "\n";
+    return std::string("malvor-convert: cannot read netlist '") + source + "': " + code.message() +
+           "\n";
 }
 
 TEST(FileEdges, ScriptTargets)
@@ -69,6 +71,7 @@ TEST(FileEdges, ScriptTargets)
     const auto not_regular = make_error_code(FileError::not_regular_file);
     const std::string long_name(251, 'a');
     run_cases({
+        // clang-format off
         {"a FIFO is refused and stays", "mkfifo amp.scr && $C amp.net p.lbr", 1, write_error("amp.scr", not_regular), "test -p amp.scr"},
         {"a device is refused and stays", "mknod amp.scr c 1 3 && $C -o amp.scr amp.net p.lbr", 1, write_error("amp.scr", not_regular), "test -c amp.scr", true},
         {"a chain of links is followed and kept", "mkdir real && echo old >real/amp.scr && ln -s real/amp.scr hop && ln -s hop amp.scr && $C amp.net p.lbr >/dev/null", 0, "", "test -L amp.scr && test -L hop && cmp real/amp.scr want.scr"},
@@ -80,6 +83,7 @@ TEST(FileEdges, ScriptTargets)
         {"a file-size limit is a write error", "echo old >amp.scr && ulimit -f 8 && $C amp.net p.lbr", 1, write_error("amp.scr", std::error_code(EFBIG, std::generic_category())), "test \"$(cat amp.scr)\" = old"},
         {"a lost path is an error, the script stays", "$C amp.net p.lbr >/dev/full", 1, "malvor-convert: script written, but its path could not be printed: " + system_message(ENOSPC) + "\n", "cmp amp.scr want.scr"},
         {"a full standard output", "$C -o - amp.net p.lbr >/dev/full", 1, "malvor-convert: cannot write the script to standard output\n", "test ! -e amp.scr"},
+        // clang-format on
     });
 }
 
@@ -87,16 +91,20 @@ TEST(FileEdges, NetlistSources)
 {
     const auto too_large = make_error_code(FileError::netlist_too_large);
     std::vector<EdgeCase> cases = {
+        // clang-format off
         {"/dev/zero", "$C -o out.scr /dev/zero p.lbr", 1, read_error("/dev/zero", FileError::device_or_socket), "test ! -e out.scr"},
         {"a link to /dev/urandom", "ln -s /dev/urandom u.net && $C -o out.scr u.net p.lbr", 1, read_error("u.net", FileError::device_or_socket), "test ! -e out.scr"},
         {"2 GiB", "truncate -s 2G big.net && $C -o out.scr big.net p.lbr", 1, read_error("big.net", too_large), "test ! -e out.scr"},
         {"50 GB", "truncate -s 50G big.net && $C --list big.net", 1, read_error("big.net", too_large), "true"},
         {"a pipe", "cat amp.net | $C -o out.scr /dev/stdin p.lbr", 0, "", "cmp out.scr want.scr"},
         {"a FIFO", "mkfifo f.net && { cat amp.net >f.net & } && $C -o out.scr f.net p.lbr", 0, "", "cmp out.scr want.scr"},
+        // clang-format on
     };
 #ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves more address space than the limit
-    cases.push_back({"memory runs out", "ulimit -v 200000 && head -c 400000000 /dev/zero | "
-                                        "$C -o out.scr /dev/stdin p.lbr", 1,
+    cases.push_back({"memory runs out",
+                     "ulimit -v 200000 && head -c 400000000 /dev/zero | "
+                     "$C -o out.scr /dev/stdin p.lbr",
+                     1,
                      read_error("/dev/stdin", std::make_error_code(std::errc::not_enough_memory)),
                      "test ! -e out.scr"});
 #endif
@@ -144,10 +152,12 @@ TEST(FileEdges, InterruptedWritesLeaveTheOldScriptAndNoTemporaryFile)
         EXPECT_EQ(work.names(), std::vector<std::string>{"amp.scr"});
     }
     // An exception out of the producer is a failure path too.
-    EXPECT_THROW((void)write_file_atomically(target, [](const auto& write) {
-        write("partial");
-        throw std::runtime_error("stop");
-    }), std::runtime_error);
+    EXPECT_THROW((void)write_file_atomically(target,
+                                             [](const auto& write) {
+                                                 write("partial");
+                                                 throw std::runtime_error("stop");
+                                             }),
+                 std::runtime_error);
     EXPECT_EQ(work.names(), std::vector<std::string>{"amp.scr"});
     EXPECT_EQ(read_bytes(target), "old");
 }

@@ -61,10 +61,12 @@ TEST(AtomicWrite, FailuresLeaveTheOldScriptAndNoTemporaryFile)
 {
     TempFolder work;
     auto target = work.write("amp.scr", "old");
-    EXPECT_THROW((void)write_file_atomically(target, [](const auto& write) {
-        write("partial");
-        throw std::runtime_error("stop");
-    }), std::runtime_error);
+    EXPECT_THROW((void)write_file_atomically(target,
+                                             [](const auto& write) {
+                                                 write("partial");
+                                                 throw std::runtime_error("stop");
+                                             }),
+                 std::runtime_error);
     EXPECT_EQ(work.names(), std::vector<std::string>{"amp.scr"});
     EXPECT_EQ(read_bytes(target), "old");
 

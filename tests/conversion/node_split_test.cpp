@@ -9,7 +9,10 @@
 namespace malvor {
 namespace {
 
-std::string component(const std::string& name) { return "[\r\n" + name + "\r\nP\r\nV\r\n]\r\n"; }
+std::string component(const std::string& name)
+{
+    return "[\r\n" + name + "\r\nP\r\nV\r\n]\r\n";
+}
 
 // The "Signal" line a net of one node gets among components of the given names.
 std::string signal_of(const std::string& node, const std::vector<std::string>& names)
@@ -30,13 +33,24 @@ TEST(HyphenNodes, SplitAfterTheLongestComponentNameElseAtTheFirstInnerHyphen)
         const char* written;
     };
     const Case cases[] = {
-        {"J-PWR-1", {"J", "J-PWR"}, "J-PWR 1"}, {"J-PWR-1", {"J"}, "J PWR-1"},
-        {"C1--", {"C1"}, "C1 -"}, {"Q1-D-", {"Q1"}, "Q1 D-"}, {"X9-3", {"R1"}, "X9 3"},
-        {"J1-5-2", {"J1"}, "J1 5-2"}, {"R1-", {"R1"}, "R1-"}, {"-5", {}, "-5"}, {"-", {}, "-"},
-        {"--", {}, "--"}, {"a--b", {}, "a -b"},
+        {"J-PWR-1", {"J", "J-PWR"}, "J-PWR 1"},
+        {"J-PWR-1", {"J"}, "J PWR-1"},
+        {"C1--", {"C1"}, "C1 -"},
+        {"Q1-D-", {"Q1"}, "Q1 D-"},
+        {"X9-3", {"R1"}, "X9 3"},
+        {"J1-5-2", {"J1"}, "J1 5-2"},
+        {"R1-", {"R1"}, "R1-"},
+        {"-5", {}, "-5"},
+        {"-", {}, "-"},
+        {"--", {}, "--"},
+        {"a--b", {}, "a -b"},
         {"r1-a-2", {"R1-A"}, "r1 a-2"},  // names match exactly, case included
-        {"U1,A-1", {"U1"}, "U1 A-1"}, {"R1-2,3", {"R1"}, "R1-2 3"}, {"R1 2", {"R1"}, "R1 2"},
-        {"Q1-it's", {"Q1"}, "Q1 'it''s'"}, {"Q'1-2", {"Q'1"}, "'Q''1' 2"}, {"X-a;b", {}, "X 'a;b'"},
+        {"U1,A-1", {"U1"}, "U1 A-1"},
+        {"R1-2,3", {"R1"}, "R1-2 3"},
+        {"R1 2", {"R1"}, "R1 2"},
+        {"Q1-it's", {"Q1"}, "Q1 'it''s'"},
+        {"Q'1-2", {"Q'1"}, "'Q''1' 2"},
+        {"X-a;b", {}, "X 'a;b'"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(signal_of(c.node, c.components), "Signal N " + std::string(c.written) + " ;\r\n")

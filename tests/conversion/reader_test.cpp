@@ -16,7 +16,10 @@ const std::string board_net =
     "[\r\nC1\r\nCAP200\r\n100nF\r\n\r\n\r\n\r\n]\r\n[\r\nR1\r\nRES400\r\n10K\r\n]\r\n"
     "(\r\nPOWER_SUPPLY\r\nC1,1\r\nR1,2\r\n)";
 
-void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const ReaderCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class ReaderEntries : public testing::TestWithParam<ReaderCase> {};
 
@@ -36,9 +39,13 @@ TEST_P(ReaderEntries, ListsEveryComponentAndNode)
 INSTANTIATE_TEST_SUITE_P(
     Netlists, ReaderEntries,
     testing::Values(
-        ReaderCase{"the board example", board_net, {"001  :   C1   CAP200   100nF", "002  :   R1   RES400   10K"}, {"001-001  :   Zel1   C1,1", "001-002  :   Zel1   R1,2"}},
+        ReaderCase{"the board example",
+                   board_net,
+                   {"001  :   C1   CAP200   100nF", "002  :   R1   RES400   10K"},
+                   {"001-001  :   Zel1   C1,1", "001-002  :   Zel1   R1,2"}},
         ReaderCase{"nothing at all", "", {}, {}},
         ReaderCase{"no block", "junk\r\n)\r\n ]\r\n", {}, {}},
+        // clang-format off
         ReaderCase{"mixed line ends", "[\r\nR1\nR0805\r10k\n(\r\nGND\rR1,2\n)", {"001  :   R1   R0805   10k"}, {"001-001  :   GND   R1,2"}},
         ReaderCase{"LF CR is two line ends", "(\nGND\n\rR1,2\n)\n", {}, {"001-001  :   GND   ", "001-002  :   GND   R1,2"}},
         ReaderCase{"name of 8 characters kept, of 9 replaced", "(\r\nABCDEFGH\r\nR1,1\r\n)\r\n(\r\nABCDEFGHI\r\nR1,2\r\n)\r\n", {}, {"001-001  :   ABCDEFGH   R1,1", "002-001  :   Zel1   R1,2"}},
@@ -54,6 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderCase{"a net without its close keeps its nodes", "(\r\nGND\r\nR1,1\r\nR2,1", {}, {"001-001  :   GND   R1,1", "001-002  :   GND   R2,1"}},
         ReaderCase{"a replacement skips a short name of any case", "(\r\nLONG_NAME_1\r\nA,1\r\n)\r\n(\r\nzEL1\r\nB,1\r\n)\r\n(\r\nLONG_NAME_2\r\nC,1\r\n)\r\n(\r\nZel3\r\nD,1\r\n)\r\n(\r\nLONG_NAME_3\r\nE,1\r\n)\r\n", {}, {"001-001  :   Zel2   A,1", "002-001  :   zEL1   B,1", "003-001  :   Zel4   C,1", "004-001  :   Zel3   D,1", "005-001  :   Zel5   E,1"}},
         ReaderCase{"only exact counter spellings clash", "(\r\nZel01\r\nA,1\r\n)\r\n(\r\nZel 1\r\nB,1\r\n)\r\n(\r\nLONG_NAME_1\r\nC,1\r\n)\r\n", {}, {"001-001  :   Zel01   A,1", "002-001  :   Zel 1   B,1", "003-001  :   Zel1   C,1"}}));
+// clang-format on
 
 // The tables are sized from these counts, so a count one short loses the last entry.
 TEST(ReaderCounters, TellHowMuchOfEachTableIsFilled)
@@ -66,7 +74,8 @@ TEST(ReaderCounters, TellHowMuchOfEachTableIsFilled)
     auto without_nodes = read_tango("(\r\nA\r\n)\r\n(\r\nB\r\n)\r\n");
     EXPECT_EQ(without_nodes.s, 2);
     EXPECT_EQ(without_nodes.maxs, 1);
-    auto three_nets = read_tango("(\r\nA\r\n1\r\n2\r\n3\r\n)\r\n(\r\nB\r\n4\r\n)\r\n(\r\nC\r\n)\r\n");
+    auto three_nets =
+        read_tango("(\r\nA\r\n1\r\n2\r\n3\r\n)\r\n(\r\nB\r\n4\r\n)\r\n(\r\nC\r\n)\r\n");
     EXPECT_EQ(three_nets.maxn, 4);
     EXPECT_EQ(three_nets.node_count(1), 3);
     EXPECT_EQ(three_nets.node_count(2), 1);

@@ -13,7 +13,10 @@ namespace malvor::testing_support {
 namespace {
 
 // The names the tests pass hold no quotes and end in no backslash.
-std::wstring quoted(const std::wstring& argument) { return L'"' + argument + L'"'; }
+std::wstring quoted(const std::wstring& argument)
+{
+    return L'"' + argument + L'"';
+}
 
 HANDLE inheritable(const std::filesystem::path& file, DWORD access, DWORD disposition)
 {
@@ -40,8 +43,8 @@ int run_program(const std::filesystem::path& program, const std::vector<std::str
     startup.hStdOutput = inheritable(stdout_file, GENERIC_WRITE, CREATE_ALWAYS);
     startup.hStdError = inheritable(stderr_file, GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
-    bool started = CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
-                                  nullptr, folder.c_str(), &startup, &process);
+    bool started = CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, TRUE,
+                                  0, nullptr, folder.c_str(), &startup, &process);
     for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
         CloseHandle(handle);
     if (!started)
@@ -61,9 +64,9 @@ int run_program(const std::filesystem::path& program, const std::vector<std::str
                 const std::filesystem::path& stderr_file)
 {
     // The files open before the change of folder, so relative names mean the caller's folder.
-    std::string line = "exec </dev/null >'" + stdout_file.string() + "' 2>'"
-                       + stderr_file.string() + "' && cd '" + folder.string() + "' && exec '"
-                       + program.string() + "'";
+    std::string line = "exec </dev/null >'" + stdout_file.string() + "' 2>'" +
+                       stderr_file.string() + "' && cd '" + folder.string() + "' && exec '" +
+                       program.string() + "'";
     for (const auto& argument : arguments)
         line += " '" + argument + "'";
     int raw = std::system(line.c_str());

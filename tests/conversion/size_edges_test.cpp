@@ -28,7 +28,8 @@ TEST(SizeEdges, TablesAcrossTheirBlocks)
     EXPECT_EQ(tables.node_entry(1199), "1200-001  :   N1200   R1,1");
     for (int k : {16384, 16385, 32768, 32769, 40000}) {
         auto at = std::to_string(k);
-        EXPECT_EQ(tables.component_entry(k), at + "  :   R" + at + "   R0805   " + std::to_string(k % 97) + "k");
+        EXPECT_EQ(tables.component_entry(k),
+                  at + "  :   R" + at + "   R0805   " + std::to_string(k % 97) + "k");
         EXPECT_EQ(tables.node_entry(1199 + k), "1201-" + at + "  :   VCC   R" + at + ",1");
     }
 }
@@ -38,19 +39,20 @@ TEST(SizeEdges, ScriptsAcrossTheWritersBuffer)
     const std::string node(300 << 10, 'n');
     const std::string quoted_node = "x;" + node;
     const std::string lines = "(\r\nBIG\r\n" + node + "\r\n" + quoted_node + "\r\n)\r\n";
-    EXPECT_TRUE(eagle_script(read_tango(lines), "p") ==
-              "Use p;\r\nGrid Mil;\n\r\nSignal BIG " + node + " \\\r       '" + quoted_node
-                  + "' \\\r       ;\r\n");
+    EXPECT_TRUE(eagle_script(read_tango(lines), "p") == "Use p;\r\nGrid Mil;\n\r\nSignal BIG " +
+                                                            node + " \\\r       '" + quoted_node +
+                                                            "' \\\r       ;\r\n");
 
     // About 70 bytes a component: the buffer fills some twenty times. And a net of 80,000 nodes,
     // compared without its line breaks.
     std::string expected = "Use p;\r\nGrid Mil;\n\r\n", signal = "Signal VCC ", nodes;
     for (int k = 1; k <= 80000; ++k) {
-        auto point = " ( " + std::to_string((k - 1) % 10 * 1000) + " " + std::to_string(10000 - (k - 1) / 10 * 500) + " );\r\n";
+        auto point = " ( " + std::to_string((k - 1) % 10 * 1000) + " " +
+                     std::to_string(10000 - (k - 1) / 10 * 500) + " );\r\n";
         std::string name = "R";  // not "R" + ...: GCC 12 warns of an overlapping copy
         name += std::to_string(k);
-        expected += "Add R0805" + point + "Name " + name + point + "Value " + name + " "
-                    + std::to_string(k % 97) + "k;\n\r\n";
+        expected += "Add R0805" + point + "Name " + name + point + "Value " + name + " " +
+                    std::to_string(k % 97) + "k;\n\r\n";
         nodes += name + ",1\r\n";
         signal += name + " 1 ";
     }
@@ -61,7 +63,8 @@ TEST(SizeEdges, ScriptsAcrossTheWritersBuffer)
                        [&](std::string_view piece) { streamed += piece, ++pieces; });
     EXPECT_GT(pieces, 1);
     const std::string line_break = "\\\r       ";
-    for (auto at = streamed.find(line_break); at != std::string::npos; at = streamed.find(line_break, at))
+    for (auto at = streamed.find(line_break); at != std::string::npos;
+         at = streamed.find(line_break, at))
         streamed.erase(at, line_break.size());
     EXPECT_TRUE(streamed == expected);  // a diff of megabytes would not help
 }

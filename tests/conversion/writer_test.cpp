@@ -43,7 +43,10 @@ struct WriterCase {
     std::string lib = "lib";
 };
 
-void PrintTo(const WriterCase& c, std::ostream* os) { *os << c.what; }
+void PrintTo(const WriterCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class WriterScripts : public testing::TestWithParam<WriterCase> {};
 
@@ -56,9 +59,11 @@ TEST_P(WriterScripts, AreByteExact)
 INSTANTIATE_TEST_SUITE_P(
     Netlists, WriterScripts,
     testing::Values(
-        WriterCase{"the worked example", testing_support::worked_example_net, testing_support::worked_example_scr, "myparts"},
+        WriterCase{"the worked example", testing_support::worked_example_net,
+                   testing_support::worked_example_scr, "myparts"},
         WriterCase{"empty netlist", "", header},
         WriterCase{"net without nodes", net_of("GND", {}), header + "Signal GND ;\r\n"},
+        // clang-format off
         WriterCase{"commas become blanks, other characters stay", net_of("N1", {"a,b,c", "R-1,2"}), header + "Signal N1 a b c R-1 2 ;\r\n"},
         WriterCase{"an empty node line connects nothing and loses nothing", net_of("N1", {"R1,1", "", "R2,1"}), header + "Signal N1 R1 1 R2 1 ;\r\n"},
         WriterCase{"replaced names in signals", net_of("VERY_LONG_NET", {"R1,1"}), header + "Signal Zel1 R1 1 ;\r\n"},
@@ -78,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriterCase{"quotes count: three nodes", net_of("N", nodes(3, quoted_node)), header + "Signal N " + repeat(quoted_written, 3) + ";\r\n"},
         WriterCase{"quotes count: four nodes", net_of("N", nodes(4, quoted_node)), header + "Signal N " + repeat(quoted_written, 4) + brk + ";\r\n"},
         WriterCase{"nodes beyond a 16-bit counter", net_of("N", {huge_node, huge_node, "A"}), header + "Signal N " + huge_node + " " + brk + huge_node + " " + brk + "A ;\r\n"}));
+// clang-format on
 
 struct NameCase {
     std::string input;
@@ -103,10 +109,15 @@ TEST(ScriptNames, ScriptPathBesideTheNetlist)
 
 TEST(ScriptNames, LibraryNameIsTheLowerCaseFileNameWithoutExtension)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"MyParts.LBR", "myparts"}, {"MyParts 2.lbr", "myparts 2"}, {"rcl.lbr", "rcl"},
-        {"x.lbr", "x"}, {"abc", "abc"}, {"ÄBC.lbr", "Äbc"}, {"linear", "linear"},
-        {"a.lbr.bak", "a.lbr.bak"}, {".Lbr", ""}};
+    const std::pair<const char*, const char*> cases[] = {{"MyParts.LBR", "myparts"},
+                                                         {"MyParts 2.lbr", "myparts 2"},
+                                                         {"rcl.lbr", "rcl"},
+                                                         {"x.lbr", "x"},
+                                                         {"abc", "abc"},
+                                                         {"ÄBC.lbr", "Äbc"},
+                                                         {"linear", "linear"},
+                                                         {"a.lbr.bak", "a.lbr.bak"},
+                                                         {".Lbr", ""}};
     for (auto [file, name] : cases)
         EXPECT_EQ(library_name(file), name) << file;
 }

@@ -6,7 +6,9 @@
 
 const char* iconPath(int size);  // in resource_user.cpp, a static library linking malvor_resources
 
-TEST(QtResource, HoldsBothPicturesAtTheirSizes) {
-  for (const int size : {32, 16})
-    EXPECT_EQ(QImage(iconPath(size)).size(), QSize(size, size)) << iconPath(size) << " missing or of another size";
+TEST(QtResource, HoldsBothPicturesAtTheirSizes)
+{
+    for (const int size : {32, 16})
+        EXPECT_EQ(QImage(iconPath(size)).size(), QSize(size, size))
+            << iconPath(size) << " missing or of another size";
 }

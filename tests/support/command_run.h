@@ -20,13 +20,19 @@ inline std::string components(int count)
 {
     std::string netlist;
     for (int k = 1; k <= count; ++k)
-        netlist.append("[\r\nR").append(std::to_string(k)).append("\r\nR0805\r\n")
-            .append(std::to_string(k % 97)).append("k\r\n]\r\n");
+        netlist.append("[\r\nR")
+            .append(std::to_string(k))
+            .append("\r\nR0805\r\n")
+            .append(std::to_string(k % 97))
+            .append("k\r\n]\r\n");
     return netlist;
 }
 
 // The platform's text for a C library error code.
-inline std::string system_message(int error) { return std::generic_category().message(error); }
+inline std::string system_message(int error)
+{
+    return std::generic_category().message(error);
+}
 
 struct Outcome {
     int status = -1;

@@ -43,8 +43,8 @@ public:
     }
 
 private:
-    std::filesystem::path path_ =
-        std::filesystem::temp_directory_path() / ("malvor-test-" + std::to_string(std::random_device{}()));
+    std::filesystem::path path_ = std::filesystem::temp_directory_path() /
+                                  ("malvor-test-" + std::to_string(std::random_device{}()));
 };
 
 }  // namespace malvor::testing_support

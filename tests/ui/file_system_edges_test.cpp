@@ -27,11 +27,11 @@ TEST(NativeNamesTest, KeepEveryByteAndShowWhatCanBeShown)
     } cases[] = {
         {"plain/\xc3\x84.net", u"plain/\u00c4.net"_qs},
         {"\xff\xfe.net", u"\u00ff\u00fe.net"_qs},
-        {"\x80\x9f", u"\ufffd\ufffd"_qs},  // control characters in Latin-1
-        {"\xf0\x9f\x92\x80", u"\U0001F480"_qs},  // its low surrogate is U+DC80
+        {"\x80\x9f", u"\ufffd\ufffd"_qs},            // control characters in Latin-1
+        {"\xf0\x9f\x92\x80", u"\U0001F480"_qs},      // its low surrogate is U+DC80
         {"\xf0\x9f\x92", u"\u00f0\ufffd\ufffd"_qs},  // cut short
         {"\xc0\xaf\xed\xa0\x80", u"\u00c0\u00af\u00ed\u00a0\ufffd"_qs},  // overlong, surrogate
-        {"\xf4\x90\x80\x80x", u"\u00f4\ufffd\ufffd\ufffdx"_qs},  // above U+10FFFF
+        {"\xf4\x90\x80\x80x", u"\u00f4\ufffd\ufffd\ufffdx"_qs},          // above U+10FFFF
     };
     for (const auto& [bytes, shown] : cases) {
         const QString path = path_from_bytes(bytes);
@@ -56,7 +56,8 @@ TEST_F(FileSystemEdgesTest, NamesThatAreNotUtf8AreListedEnteredReadAndNameTheLib
         ~Remove() { std::filesystem::remove_all(path); }
     } remove{path_bytes(folder).toStdString()};
     ASSERT_EQ(::mkdir(folder_bytes.constData(), 0755), 0);
-    write_raw(folder_bytes + "/\xff\xfe.net", "[\r\nR1\r\nR0805\r\n10k\r\n]\r\n(\r\nGND\r\nR1,2\r\n)\r\n");
+    write_raw(folder_bytes + "/\xff\xfe.net",
+              "[\r\nR1\r\nR0805\r\n10k\r\n]\r\n(\r\nGND\r\nR1,2\r\n)\r\n");
     write_raw(path_bytes(folder) + "/\xe4.lbr", {});
     write_raw(folder_bytes + "/.hidden.net", {});
     frm_eagle& w = open();
@@ -76,9 +77,11 @@ TEST_F(FileSystemEdgesTest, NamesThatAreNotUtf8AreListedEnteredReadAndNameTheLib
     QTest::mouseClick(child(w, "cmd_do"), Qt::LeftButton);
     EXPECT_EQ(w.eaglelib, "\xe4");
     EXPECT_TRUE(QByteArray::fromStdString(malvor::testing_support::read_bytes(
-                    (folder_bytes + "/\xff\xfe.scr").toStdString())).startsWith("Use \xe4;\r\nGrid Mil;\n\r\nAdd R0805 "));
+                                              (folder_bytes + "/\xff\xfe.scr").toStdString()))
+                    .startsWith("Use \xe4;\r\nGrid Mil;\n\r\nAdd R0805 "));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0]->text(), "Script file saved with name:\n" + folder + u"/\u00fd\u00fc/\u00ff\u00fe.scr"_qs);
+    EXPECT_EQ(shown[0]->text(),
+              "Script file saved with name:\n" + folder + u"/\u00fd\u00fc/\u00ff\u00fe.scr"_qs);
 
     // Started in such a folder, the window lists it as well.
     ASSERT_EQ(::chdir(folder_bytes.constData()), 0);
@@ -97,7 +100,8 @@ bool ran_as_ordinary_user(const testing::TestInfo& test)
     const gid_t gid = nobody->pw_gid;
     QProcess self;
     self.setProgram(QCoreApplication::applicationFilePath());
-    self.setArguments({QStringLiteral("--gtest_filter=%1.%2").arg(test.test_suite_name(), test.name())});
+    self.setArguments(
+        {QStringLiteral("--gtest_filter=%1.%2").arg(test.test_suite_name(), test.name())});
     self.setWorkingDirectory(QStringLiteral("/"));
     self.setProcessChannelMode(QProcess::ForwardedChannels);
     self.setChildProcessModifier([uid, gid] {
@@ -105,7 +109,8 @@ bool ran_as_ordinary_user(const testing::TestInfo& test)
             _exit(77);
     });
     self.start();
-    if (!self.waitForFinished(60000) || self.exitStatus() != QProcess::NormalExit || self.exitCode() == 77)
+    if (!self.waitForFinished(60000) || self.exitStatus() != QProcess::NormalExit ||
+        self.exitCode() == 77)
         return false;
     EXPECT_EQ(self.exitCode(), 0);
     return true;

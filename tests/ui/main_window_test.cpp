@@ -58,8 +58,11 @@ TEST_F(MainWindowTest, WritesTheSameScriptAsTheCommandLineConverterAndASecondRea
     write_file("small.net", "[\nQ1\nTO92\nBC547\n]\n");
     frm_eagle& w = open();
     read("Amp.NET");
-    EXPECT_EQ(entries("Lst_add"), QStringList({"001  :   R1   R0805   10k", "002  :   C1   C0805   100n"}));
-    EXPECT_EQ(entries("Lst_nodo"), QStringList({"001-001  :   GND   R1,2", "001-002  :   GND   C1,2", "002-001  :   Zel1   R1,1"}));
+    EXPECT_EQ(entries("Lst_add"),
+              QStringList({"001  :   R1   R0805   10k", "002  :   C1   C0805   100n"}));
+    EXPECT_EQ(
+        entries("Lst_nodo"), QStringList({"001-001  :   GND   R1,2", "001-002  :   GND   C1,2",
+                                          "002-001  :   Zel1   R1,1"}));
     files("lst_lib")->setFileName("MyParts.LBR");
     QTest::mouseClick(child(w, "cmd_do"), Qt::LeftButton);
     const QString script = in_folder("amp.scr");
@@ -92,10 +95,14 @@ TEST_F(MainWindowTest, ErrorBoxesChangeNothingElse)
     // What an error must leave as it was, each fact named so that a failure says which changed.
     auto state = [&](bool reading) {
         const QString listed = QString::number(reading ? 0 : entries("Lst_add").size());
-        const QString folder_list = QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(' ');
-        return QStringList{"listed components " + listed, "writer shown " + QString::number(visible("cmd_do")),
-                           "tangofile " + w.tangofile, "eaglefile " + w.eaglefile,
-                           "eaglelib " + QString::fromStdString(w.eaglelib), "folder " + folder_list,
+        const QString folder_list =
+            QDir().entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(' ');
+        return QStringList{"listed components " + listed,
+                           "writer shown " + QString::number(visible("cmd_do")),
+                           "tangofile " + w.tangofile,
+                           "eaglefile " + w.eaglefile,
+                           "eaglelib " + QString::fromStdString(w.eaglelib),
+                           "folder " + folder_list,
                            "components " + QString::number(w.tables.component_count())};
     };
     auto expect_only_error = [&](void (frm_eagle::*click)(), const QString& text) {

@@ -17,7 +17,10 @@
 // Failures show Qt values as Qt writes them for debugging ("QSize(339, 219)", the names of
 // window flags) rather than as bytes.
 template <class T>
-concept DebugPrintable = requires(QDebug debug, const T& value) { debug << value; };
+concept DebugPrintable = requires(QDebug debug, const T& value)
+{
+    debug << value;
+};
 
 template <class T>
 requires DebugPrintable<T>
