@@ -1,5 +1,4 @@
-// malvor-convert --check, run in-process on temporary files: the report lines, the summary,
-// the exit status, and the files it cannot use.
+// malvor-convert --check in-process: report lines, summary, exit status, unusable files.
 #include "command_run.h"
 
 #include <gtest/gtest.h>

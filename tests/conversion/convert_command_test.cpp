@@ -1,5 +1,4 @@
-// malvor-convert's arguments, outputs, messages and exit codes, run in this process in a
-// folder holding the worked example as amp.net.
+// malvor-convert in this process: arguments, outputs, messages and exit codes.
 #include "command_run.h"
 #include "file_errors.h"
 

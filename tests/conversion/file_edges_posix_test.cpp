@@ -1,5 +1,4 @@
-// The file edges on POSIX systems: what the converter leaves on disk for awkward targets and
-// inputs, pipe input, a full standard output, and a write cut off by a signal.
+// What the converter leaves on disk for awkward targets and inputs on POSIX systems.
 #include "command_run.h"
 #include "eagle_writer.h"
 #include "file_io.h"

@@ -1,6 +1,4 @@
-// The committed icon files (the two-image 16-colour Windows icon and the PNGs) and, when
-// the cross windres is at hand, malvor.rc as the build compiles it into a .res file; in the
-// Windows build, the same resources as malvor-convert.exe carries them.
+// The icon files, and the resources as windres compiles them and malvor-convert.exe holds them.
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
