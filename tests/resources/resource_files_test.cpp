@@ -196,8 +196,8 @@ TEST_P(CompiledResources, IconGroupListsBothImagesOfTheIconFile)
 {
     const std::string g = find(14).data;
     ASSERT_EQ(num(g, 2, 4), 0x20001u) << "not an icon group of two icons";
-    for (std::size_t i = 0; i < 2;
-         ++i)  // width, height, colours, planes, bits, byte count: as in the icon file's directory
+    // Width, height, colours, planes, bits, byte count: as in the icon file's directory.
+    for (std::size_t i = 0; i < 2; ++i)
         for (std::size_t j = 0; j < 12; j += 4)
             EXPECT_EQ(num(g, 6 + 14 * i + j, 4), num(ico, 6 + 16 * i + j, 4))
                 << "icon " << i << ", byte " << j;
