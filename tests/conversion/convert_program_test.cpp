@@ -1,5 +1,4 @@
-// malvor-convert started as a program, as a user's shell starts it: names in any script reach
-// it whole (as UTF-16 on Windows), and its messages are text lines.
+// malvor-convert as a shell starts it: names in any script, messages as text lines.
 #include "command_run.h"
 #include "run_program.h"
 

@@ -1,5 +1,4 @@
-// The file edges on every platform: replacing a script, the temporary file beside it, and what
-// a failed write leaves on disk.
+// Replacing a script through a temporary file beside it, and what a failed write leaves.
 #include "file_io.h"
 #include "temp_folder.h"
 

@@ -1,5 +1,4 @@
-// Nodes written as component, hyphen, pin: the split in the script, in whole netlists of the
-// three styles real schematic programs write.
+// Nodes written as component, hyphen, pin, and whole netlists of each style.
 #include "eagle_writer.h"
 #include "tango_reader.h"
 #include "temp_folder.h"

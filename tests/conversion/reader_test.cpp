@@ -16,52 +16,41 @@ const std::string board_net =
     "[\r\nC1\r\nCAP200\r\n100nF\r\n\r\n\r\n\r\n]\r\n[\r\nR1\r\nRES400\r\n10K\r\n]\r\n"
     "(\r\nPOWER_SUPPLY\r\nC1,1\r\nR1,2\r\n)";
 
-void PrintTo(const ReaderCase& c, std::ostream* os)
+TEST(ReaderEntries, ListEveryComponentAndNode)
 {
-    *os << c.what;
-}
-
-class ReaderEntries : public testing::TestWithParam<ReaderCase> {};
-
-TEST_P(ReaderEntries, ListsEveryComponentAndNode)
-{
-    const auto& c = GetParam();
-    auto tables = read_tango(c.netlist);
-    std::vector<std::string> components, nodes;
-    for (Count k = 1; k <= tables.component_count(); ++k)
-        components.push_back(tables.component_entry(k));
-    for (Count row = 0; row < tables.node_line_count(); ++row)
-        nodes.push_back(tables.node_entry(row));
-    EXPECT_EQ(components, c.components);
-    EXPECT_EQ(nodes, c.nodes);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Netlists, ReaderEntries,
-    testing::Values(
-        ReaderCase{"the board example",
-                   board_net,
-                   {"001  :   C1   CAP200   100nF", "002  :   R1   RES400   10K"},
-                   {"001-001  :   Zel1   C1,1", "001-002  :   Zel1   R1,2"}},
-        ReaderCase{"nothing at all", "", {}, {}},
-        ReaderCase{"no block", "junk\r\n)\r\n ]\r\n", {}, {}},
+    const ReaderCase cases[] = {
         // clang-format off
-        ReaderCase{"mixed line ends", "[\r\nR1\nR0805\r10k\n(\r\nGND\rR1,2\n)", {"001  :   R1   R0805   10k"}, {"001-001  :   GND   R1,2"}},
-        ReaderCase{"LF CR is two line ends", "(\nGND\n\rR1,2\n)\n", {}, {"001-001  :   GND   ", "001-002  :   GND   R1,2"}},
-        ReaderCase{"name of 8 characters kept, of 9 replaced", "(\r\nABCDEFGH\r\nR1,1\r\n)\r\n(\r\nABCDEFGHI\r\nR1,2\r\n)\r\n", {}, {"001-001  :   ABCDEFGH   R1,1", "002-001  :   Zel1   R1,2"}},
-        ReaderCase{"trailing blanks count", "(\r\nVOLTAGE  \r\nR1,1\r\n)\r\n", {}, {"001-001  :   Zel1   R1,1"}},
-        ReaderCase{"replacements in file order", "(\r\nFIRST_LONG\r\nA,1\r\n)\r\n(\r\nSECOND_LONG\r\nB,1\r\n)\r\n", {}, {"001-001  :   Zel1   A,1", "002-001  :   Zel2   B,1"}},
-        ReaderCase{"a cut component block swallows the net start", "[\r\nR1\r\nR0805\r\n(\r\nGND\r\nR1,2\r\n)\r\n[\r\nC1\r\nC0805\r\n1n\r\n", {"001  :   R1   R0805   (", "002  :   C1   C0805   1n"}, {}},
-        ReaderCase{"net named by its closing line", "(\r\n)\r\nA,1\r\n)\r\n", {}, {"001-001  :   )   A,1"}},
-        ReaderCase{"an empty node line is listed", "(\r\nGND\r\nR1,1\r\n\r\nR2-1\r\n)\r\n", {}, {"001-001  :   GND   R1,1", "001-002  :   GND   ", "001-003  :   GND   R2-1"}},
-        ReaderCase{"blanks around brackets start nothing", "( \r\nGND\r\n [\r\nR1\r\nX\r\nY\r\n", {}, {}},
-        ReaderCase{"a closing line with a blank does not close", "(\r\nGND\r\nR1,1\r\n) \r\n[\r\n(\r\n)\r\n", {}, {"001-001  :   GND   R1,1", "001-002  :   GND   ) ", "001-003  :   GND   [", "001-004  :   GND   ("}},
-        ReaderCase{"a component block cut by the end keeps its lines", "[\r\nR1\r\nR0805", {"001  :   R1   R0805   "}, {}},
-        ReaderCase{"a component start as the last line starts nothing", "[\r\nR1\r\nA\r\nB\r\n[\r\n", {"001  :   R1   A   B"}, {}},
-        ReaderCase{"a net without its close keeps its nodes", "(\r\nGND\r\nR1,1\r\nR2,1", {}, {"001-001  :   GND   R1,1", "001-002  :   GND   R2,1"}},
-        ReaderCase{"a replacement skips a short name of any case", "(\r\nLONG_NAME_1\r\nA,1\r\n)\r\n(\r\nzEL1\r\nB,1\r\n)\r\n(\r\nLONG_NAME_2\r\nC,1\r\n)\r\n(\r\nZel3\r\nD,1\r\n)\r\n(\r\nLONG_NAME_3\r\nE,1\r\n)\r\n", {}, {"001-001  :   Zel2   A,1", "002-001  :   zEL1   B,1", "003-001  :   Zel4   C,1", "004-001  :   Zel3   D,1", "005-001  :   Zel5   E,1"}},
-        ReaderCase{"only exact counter spellings clash", "(\r\nZel01\r\nA,1\r\n)\r\n(\r\nZel 1\r\nB,1\r\n)\r\n(\r\nLONG_NAME_1\r\nC,1\r\n)\r\n", {}, {"001-001  :   Zel01   A,1", "002-001  :   Zel 1   B,1", "003-001  :   Zel1   C,1"}}));
-// clang-format on
+        {"the board example", board_net, {"001  :   C1   CAP200   100nF", "002  :   R1   RES400   10K"}, {"001-001  :   Zel1   C1,1", "001-002  :   Zel1   R1,2"}},
+        {"nothing at all", "", {}, {}},
+        {"no block", "junk\r\n)\r\n ]\r\n", {}, {}},
+        {"mixed line ends", "[\r\nR1\nR0805\r10k\n(\r\nGND\rR1,2\n)", {"001  :   R1   R0805   10k"}, {"001-001  :   GND   R1,2"}},
+        {"LF CR is two line ends", "(\nGND\n\rR1,2\n)\n", {}, {"001-001  :   GND   ", "001-002  :   GND   R1,2"}},
+        {"name of 8 characters kept, of 9 replaced", "(\r\nABCDEFGH\r\nR1,1\r\n)\r\n(\r\nABCDEFGHI\r\nR1,2\r\n)\r\n", {}, {"001-001  :   ABCDEFGH   R1,1", "002-001  :   Zel1   R1,2"}},
+        {"trailing blanks count", "(\r\nVOLTAGE  \r\nR1,1\r\n)\r\n", {}, {"001-001  :   Zel1   R1,1"}},
+        {"replacements in file order", "(\r\nFIRST_LONG\r\nA,1\r\n)\r\n(\r\nSECOND_LONG\r\nB,1\r\n)\r\n", {}, {"001-001  :   Zel1   A,1", "002-001  :   Zel2   B,1"}},
+        {"a cut component block swallows the net start", "[\r\nR1\r\nR0805\r\n(\r\nGND\r\nR1,2\r\n)\r\n[\r\nC1\r\nC0805\r\n1n\r\n", {"001  :   R1   R0805   (", "002  :   C1   C0805   1n"}, {}},
+        {"net named by its closing line", "(\r\n)\r\nA,1\r\n)\r\n", {}, {"001-001  :   )   A,1"}},
+        {"an empty node line is listed", "(\r\nGND\r\nR1,1\r\n\r\nR2-1\r\n)\r\n", {}, {"001-001  :   GND   R1,1", "001-002  :   GND   ", "001-003  :   GND   R2-1"}},
+        {"blanks around brackets start nothing", "( \r\nGND\r\n [\r\nR1\r\nX\r\nY\r\n", {}, {}},
+        {"a closing line with a blank does not close", "(\r\nGND\r\nR1,1\r\n) \r\n[\r\n(\r\n)\r\n", {}, {"001-001  :   GND   R1,1", "001-002  :   GND   ) ", "001-003  :   GND   [", "001-004  :   GND   ("}},
+        {"a component block cut by the end keeps its lines", "[\r\nR1\r\nR0805", {"001  :   R1   R0805   "}, {}},
+        {"a component start as the last line starts nothing", "[\r\nR1\r\nA\r\nB\r\n[\r\n", {"001  :   R1   A   B"}, {}},
+        {"a net without its close keeps its nodes", "(\r\nGND\r\nR1,1\r\nR2,1", {}, {"001-001  :   GND   R1,1", "001-002  :   GND   R2,1"}},
+        {"a replacement skips a short name of any case", "(\r\nLONG_NAME_1\r\nA,1\r\n)\r\n(\r\nzEL1\r\nB,1\r\n)\r\n(\r\nLONG_NAME_2\r\nC,1\r\n)\r\n(\r\nZel3\r\nD,1\r\n)\r\n(\r\nLONG_NAME_3\r\nE,1\r\n)\r\n", {}, {"001-001  :   Zel2   A,1", "002-001  :   zEL1   B,1", "003-001  :   Zel4   C,1", "004-001  :   Zel3   D,1", "005-001  :   Zel5   E,1"}},
+        {"only exact counter spellings clash", "(\r\nZel01\r\nA,1\r\n)\r\n(\r\nZel 1\r\nB,1\r\n)\r\n(\r\nLONG_NAME_1\r\nC,1\r\n)\r\n", {}, {"001-001  :   Zel01   A,1", "002-001  :   Zel 1   B,1", "003-001  :   Zel1   C,1"}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        auto tables = read_tango(c.netlist);
+        std::vector<std::string> components, nodes;
+        for (Count k = 1; k <= tables.component_count(); ++k)
+            components.push_back(tables.component_entry(k));
+        for (Count row = 0; row < tables.node_line_count(); ++row)
+            nodes.push_back(tables.node_entry(row));
+        EXPECT_EQ(components, c.components) << c.what;
+        EXPECT_EQ(nodes, c.nodes) << c.what;
+    }
+}
 
 // The tables are sized from these counts, so a count one short loses the last entry.
 TEST(ReaderCounters, TellHowMuchOfEachTableIsFilled)

@@ -1,5 +1,4 @@
-// The size edges of the tables and of the writer's buffer, entry numbers past three digits, and
-// the placement of components far down the board.
+// The table blocks, the writer's buffer, and components placed far down the board.
 #include "command_run.h"
 #include "eagle_writer.h"
 #include "tango_reader.h"

@@ -1,29 +1,20 @@
-// The committed icon files (the two-image 16-colour Windows icon and the PNGs) and, when
-// the cross windres is at hand, malvor.rc as the build compiles it into a .res file; in the
-// Windows build, the same resources as malvor-convert.exe carries them.
+// The icon files, and the resources as windres compiles them and malvor-convert.exe holds them.
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <stdexcept>
 
-using Bytes = std::vector<std::uint8_t>;
+using malvor::testing_support::read_bytes;  // a missing file reads as empty: any read throws
 const std::string dir = MALVOR_RESOURCES_DIR;
-
-static Bytes readFile(const std::string& path)
-{  // a missing file reads as empty, and any read from it throws
-    const std::string bytes = malvor::testing_support::read_bytes(path);
-    return Bytes(bytes.begin(), bytes.end());
-}
-const Bytes ico = readFile(dir + "/malvor.ico");
+const std::string ico = read_bytes(dir + "/malvor.ico");
 
 // The n-byte unsigned number at `at`, little-endian unless `big`; reading past the end throws.
-static std::uint32_t num(const Bytes& b, std::size_t at, int n, bool big = false)
+static std::uint32_t num(const std::string& b, std::size_t at, int n, bool big = false)
 {
     std::uint32_t v = 0;
     for (int i = 0; i < n; ++i)
-        v |= std::uint32_t{b.at(at + i)} << 8 * (big ? n - 1 - i : i);
+        v |= std::uint32_t{static_cast<std::uint8_t>(b.at(at + i))} << 8 * (big ? n - 1 - i : i);
     return v;
 }
 
@@ -45,9 +36,9 @@ TEST(IconFile, HoldsA32AndA16PixelImageOf16ColoursWithMasks)
         for (const auto& f : fields)
             EXPECT_EQ(num(ico, f[0], int(f[1])), f[2]) << s << "-pixel image, byte " << f[0];
         std::size_t clear = 0;
+        // Masked pixels draw colour 0: XOR-ing them leaves the screen as it was.
         for (std::size_t y = 0; y < s; ++y)
-            for (std::size_t x = 0; x < s;
-                 ++x) {  // masked pixels draw colour 0: XOR-ing them leaves the screen as it was
+            for (std::size_t x = 0; x < s; ++x) {
                 const bool masked = num(ico, andAt + y * andRow + x / 8, 1) >> (7 - x % 8) & 1;
                 clear += masked;
                 EXPECT_FALSE(masked &&
@@ -68,7 +59,7 @@ TEST(PngFile, EachIsASquareRgbaImageOfItsSize)
     for (const std::uint32_t s : {16, 32, 48, 64, 128, 256})
         pngs.emplace_back("hicolor/malvor-" + std::to_string(s) + ".png", s);
     for (const auto& [file, size] : pngs) {
-        const Bytes png = readFile(dir + "/" + file);
+        const std::string png = read_bytes(dir + "/" + file);
         ASSERT_EQ(num(png, 0, 4, true), 0x89504E47u) << file << " is not a PNG";
         EXPECT_EQ(num(png, 16, 4, true), size) << file << " width";
         EXPECT_EQ(num(png, 20, 4, true), size) << file << " height";
@@ -78,13 +69,14 @@ TEST(PngFile, EachIsASquareRgbaImageOfItsSize)
 
 #if defined(MALVOR_COMPILED_RES) || defined(MALVOR_PROGRAM_FILE)
 struct Resource {
-    Bytes data;
+    std::string data;
     std::uint32_t language;
 };
 struct Container {
     std::string what;
-    Bytes bytes;
-    Resource (*find)(const Bytes&, std::uint32_t type);  // the first resource of an ordinal type
+    std::string bytes;
+    Resource (*find)(const std::string&,
+                     std::uint32_t type);  // the first resource of an ordinal type
 };
 
 static void PrintTo(const Container& c, std::ostream* out)
@@ -95,19 +87,19 @@ static void PrintTo(const Container& c, std::ostream* out)
 #ifdef MALVOR_COMPILED_RES
 // A .res is a run of 4-aligned entries: data size, header size, type (0xFFFF then the ordinal),
 // ..., language, version, characteristics, data.
-static Resource inRes(const Bytes& b, std::uint32_t type)
+static Resource inRes(const std::string& b, std::uint32_t type)
 {
     std::size_t at = 0;
     while (num(b, at + 8, 4) != (type << 16 | 0xFFFF))
         at = (at + num(b, at, 4) + num(b, at + 4, 4) + 3) / 4 * 4;
     const std::size_t data = at + num(b, at + 4, 4);
-    return {Bytes(b.begin() + data, b.begin() + data + num(b, at, 4)), num(b, data - 10, 2)};
+    return {b.substr(data, num(b, at, 4)), num(b, data - 10, 2)};
 }
 #endif
 #ifdef MALVOR_PROGRAM_FILE
 
 // A PE file's resource tree: type, name, language, then the data's address and size.
-static Resource inProgramFile(const Bytes& b, std::uint32_t type)
+static Resource inProgramFile(const std::string& b, std::uint32_t type)
 {
     const std::size_t pe = num(b, 0x3C, 4), optional = pe + 24,
                       sections = optional + num(b, pe + 20, 2);
@@ -129,7 +121,7 @@ static Resource inProgramFile(const Bytes& b, std::uint32_t type)
     const std::size_t name = root + (num(b, entry + 4, 4) & 0x7FFFFFFF) + 16;
     const std::size_t language = root + (num(b, name + 4, 4) & 0x7FFFFFFF) + 16;
     const std::size_t leaf = root + num(b, language + 4, 4), data = fileOffset(num(b, leaf, 4));
-    return {Bytes(b.begin() + data, b.begin() + data + num(b, leaf + 4, 4)), num(b, language, 4)};
+    return {b.substr(data, num(b, leaf + 4, 4)), num(b, language, 4)};
 }
 #endif
 
@@ -137,28 +129,28 @@ static std::vector<Container> containers()
 {
     std::vector<Container> all;
 #ifdef MALVOR_COMPILED_RES
-    all.push_back({"compiled_rc", readFile(MALVOR_COMPILED_RES), inRes});
+    all.push_back({"compiled_rc", read_bytes(MALVOR_COMPILED_RES), inRes});
 #endif
 #ifdef MALVOR_PROGRAM_FILE
-    all.push_back({"malvor_convert_exe", readFile(MALVOR_PROGRAM_FILE), inProgramFile});
+    all.push_back({"malvor_convert_exe", read_bytes(MALVOR_PROGRAM_FILE), inProgramFile});
 #endif
     return all;
 }
 
 // Where the UTF-16LE text s and its terminator first appear in b from `from` on; throws if nowhere.
-static std::size_t find16(const Bytes& b, const std::string& s, std::size_t from = 0)
+static std::size_t find16(const std::string& b, const std::string& s, std::size_t from = 0)
 {
     std::string u;
     for (const char c : s + '\0')
         u += {c, '\0'};
-    const std::size_t at = std::string(b.begin(), b.end()).find(u, from);
+    const std::size_t at = b.find(u, from);
     return at != std::string::npos
                ? at
                : throw std::runtime_error("no \"" + s + "\" in the version record");
 }
 // A version-record entry starts 6 bytes before its key (length, value length, type); its value
 // follows, 4-aligned.
-static std::size_t valueOf(const Bytes& b, const std::string& key)
+static std::size_t valueOf(const std::string& b, const std::string& key)
 {
     return (find16(b, key) + 2 * key.size() + 5) / 4 * 4;
 }
@@ -172,22 +164,18 @@ TEST_P(CompiledResources, FixedVersionInfoMarksA32BitApplication10)
 {
     const Resource version = find(16);
     EXPECT_EQ(version.language, 0x0410u) << "language of the version record";
-    const Bytes& v = version.data;
-    const std::size_t f =
-        std::string(v.begin(), v.end()).find("\xBD\x04\xEF\xFE");  // VS_FIXEDFILEINFO signature
-    // Fields after the signature and the structure's version: 1.0.0.0 twice, then an application
-    // for 32-bit Windows.
-    EXPECT_EQ(num(v, f + 8, 4), 0x10000u) << "FileVersionMS";
-    EXPECT_EQ(num(v, f + 12, 4), 0u) << "FileVersionLS";
-    EXPECT_EQ(num(v, f + 16, 4), 0x10000u) << "ProductVersionMS";
-    EXPECT_EQ(num(v, f + 20, 4), 0u) << "ProductVersionLS";
-    EXPECT_EQ(num(v, f + 32, 4), 4u) << "FileOS (VOS__WINDOWS32)";
-    EXPECT_EQ(num(v, f + 36, 4), 1u) << "FileType (VFT_APP)";
+    const std::size_t f = version.data.find("\xBD\x04\xEF\xFE");  // VS_FIXEDFILEINFO
+    // After the signature and the structure's version: file and product version 1.0.0.0, then
+    // FileOS VOS__WINDOWS32 and FileType VFT_APP.
+    const std::uint32_t fields[][2] = {
+        {8, 0x10000}, {12, 0}, {16, 0x10000}, {20, 0}, {32, 4}, {36, 1}};
+    for (const auto& [at, value] : fields)
+        EXPECT_EQ(num(version.data, f + at, 4), value) << "byte " << at << " of the fixed record";
 }
 
 TEST_P(CompiledResources, OneItalianUnicodeStringTableWithTheProgramsTexts)
 {
-    const Bytes v = find(16).data;
+    const std::string v = find(16).data;
     const std::size_t table = find16(v, "041004B0") - 6, vars = find16(v, "VarFileInfo") - 6;
     EXPECT_EQ(find16(v, "StringFileInfo") - 6 + 36, table) << "another string table comes first";
     EXPECT_EQ((table + num(v, table, 2) + 3) / 4 * 4, vars) << "another string table follows";
@@ -206,16 +194,15 @@ TEST_P(CompiledResources, OneItalianUnicodeStringTableWithTheProgramsTexts)
 
 TEST_P(CompiledResources, IconGroupListsBothImagesOfTheIconFile)
 {
-    const Bytes g = find(14).data;
+    const std::string g = find(14).data;
     ASSERT_EQ(num(g, 2, 4), 0x20001u) << "not an icon group of two icons";
-    for (std::size_t i = 0; i < 2;
-         ++i)  // width, height, colours, planes, bits, byte count: as in the icon file's directory
+    // Width, height, colours, planes, bits, byte count: as in the icon file's directory.
+    for (std::size_t i = 0; i < 2; ++i)
         for (std::size_t j = 0; j < 12; j += 4)
             EXPECT_EQ(num(g, 6 + 14 * i + j, 4), num(ico, 6 + 16 * i + j, 4))
                 << "icon " << i << ", byte " << j;
-    const Bytes first = find(3).data;  // the 32-pixel image, as the icon file holds it
-    EXPECT_TRUE(std::equal(first.begin(), first.end(), ico.begin() + num(ico, 18, 4),
-                           ico.begin() + num(ico, 18, 4) + num(ico, 14, 4)));
+    const std::string first = find(3).data;  // the 32-pixel image, as the icon file holds it
+    EXPECT_TRUE(first == ico.substr(num(ico, 18, 4), num(ico, 14, 4)));
 }
 
 INSTANTIATE_TEST_SUITE_P(In, CompiledResources, testing::ValuesIn(containers()));
@@ -224,8 +211,7 @@ INSTANTIATE_TEST_SUITE_P(In, CompiledResources, testing::ValuesIn(containers()))
 #ifdef MALVOR_PROGRAM_FILE
 TEST(ProgramFile, ManifestSetsTheUtf8CodePage)
 {
-    const Bytes m = inProgramFile(readFile(MALVOR_PROGRAM_FILE), 24).data;
-    const std::string text(m.begin(), m.end());
+    const std::string text = inProgramFile(read_bytes(MALVOR_PROGRAM_FILE), 24).data;
     EXPECT_NE(
         text.find(
             "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8</activeCodePage>"),

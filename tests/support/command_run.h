@@ -1,6 +1,5 @@
 #pragma once
-// malvor-convert run in this process, its standard output and standard error read back; and
-// the worked example: two components and one net, and its script for "MyParts.lbr".
+// malvor-convert run in this process, its output read back; the worked example and its script.
 
 #include "convert_command.h"
 #include "temp_folder.h"

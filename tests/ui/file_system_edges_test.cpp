@@ -1,5 +1,4 @@
-// The pickers at the file system's edges: names that are not valid UTF-8, and a start in a
-// folder that cannot be listed.
+// The pickers with names that are not UTF-8, and started in a folder that cannot be listed.
 
 #include "window_test_support.h"
 

@@ -1,5 +1,4 @@
-// Both windows as designed: places in twips (15 to a pixel) and fonts of the controls; which
-// controls the load hides until a read, the focus order and the access keys. Also the test program.
+// Both windows as designed (twips, 15 to a pixel), focus order, access keys; the test program.
 
 #include "window_test_support.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// Shared by the window tests: a main window whose message boxes are kept instead of shown, in a
-// scratch folder that is also the working directory.
+// A main window whose message boxes are kept, in a scratch folder that is the working directory.
 
 #include "drive_list.h"
 #include "file_list.h"
