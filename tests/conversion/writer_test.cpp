@@ -32,8 +32,11 @@ std::vector<std::string> nodes(int count, const std::string& node)
 }
 
 const std::string brk = "\\\r       ";
-const std::string quoted_node = "U1,'" + std::string(16, 'a');  // written as 23 characters
-const std::string quoted_written = "U1 '''" + std::string(16, 'a') + "' ";
+// "A,'bbb..." is written "A '''bbb...'": its quotes and the doubled apostrophe decide the break.
+std::string bs(int count)
+{
+    return std::string(static_cast<std::size_t>(count), 'b');
+}
 const std::string long_node(95, 'x'), huge_node(40000, 'y');
 
 struct WriterCase {
@@ -66,8 +69,8 @@ TEST(WriterScripts, AreByteExact)
         {"two breaks", net_of("N", nodes(38, "R7,1")), header + "Signal N " + repeat(repeat("R7 1 ", 19) + brk, 2) + ";\r\n"},
         {"the count starts again for every net", net_of("A", nodes(10, "R7,1")) + net_of("B", nodes(10, "R7,1")), header + "Signal A " + repeat("R7 1 ", 10) + ";\r\nSignal B " + repeat("R7 1 ", 10) + ";\r\n"},
         {"a long node is written whole, then breaks", net_of("N", {"A,1", long_node, "B,2"}), header + "Signal N A 1 " + long_node + " " + brk + "B 2 ;\r\n"},
-        {"quotes count: three nodes", net_of("N", nodes(3, quoted_node)), header + "Signal N " + repeat(quoted_written, 3) + ";\r\n"},
-        {"quotes count: four nodes", net_of("N", nodes(4, quoted_node)), header + "Signal N " + repeat(quoted_written, 4) + brk + ";\r\n"},
+        {"quotes count: 90 written", net_of("N", {"A,'" + bs(83)}), header + "Signal N A '''" + bs(83) + "' ;\r\n"},
+        {"quotes count: 91 written", net_of("N", {"A,'" + bs(84)}), header + "Signal N A '''" + bs(84) + "' " + brk + ";\r\n"},
         {"nodes beyond a 16-bit counter", net_of("N", {huge_node, huge_node, "A"}), header + "Signal N " + huge_node + " " + brk + huge_node + " " + brk + "A ;\r\n"},
         // clang-format on
     };

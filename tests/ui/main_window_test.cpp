@@ -7,6 +7,8 @@
 
 #include <QLabel>
 
+#include <sys/stat.h>
+
 namespace {
 
 using malvor::testing_support::read_bytes;
@@ -120,8 +122,20 @@ TEST_F(MainWindowTest, ErrorBoxesChangeNothingElse)
     expect_only_error(
         &frm_eagle::Cmd_read_Click,
         "Cannot read the netlist:\n" + QDir::toNativeSeparators(in_folder("gone.net")) + "\n");
+    // A name that became a FIFO after it was listed must not keep the window waiting.
+    write_file("pipe.net", amplifier);
+    files("lst_open")->setFolder(folder);
+    files("lst_open")->setFileName("pipe.net");
+    QFile::remove("pipe.net");
+    ASSERT_EQ(::mkfifo("pipe.net", 0600), 0);
+    expect_only_error(
+        &frm_eagle::Cmd_read_Click, "Cannot read the netlist:\n" + in_folder("pipe.net") + "\n");
     read("Amp.NET");
     expect_only_error(&frm_eagle::cmd_do_Click, "Please select an Eagle library before.");
+    write_file("bad\r.lbr");  // a CR would end the "Use" line inside the statement
+    files("lst_lib")->setFolder(folder);
+    files("lst_lib")->setFileName("bad\r.lbr");
+    expect_only_error(&frm_eagle::cmd_do_Click, "Cannot use the library name:\n");
     files("lst_lib")->setFileName("lib.lbr");
     QDir().mkdir("amp.scr");  // the script's name is taken by a folder
     expect_only_error(
