@@ -68,11 +68,13 @@ run_both() {
     exit 1
   fi
 }
+library=tests/data/parts.lbr
+[ -f "$library" ] || { echo "no library to check against: $library" >&2; exit 1; }
 netlists=0
 while IFS= read -r -d '' netlist; do
   run_both -o - "$netlist" Parts.LBR
   run_both --list "$netlist"
-  run_both --check "$netlist" tests/check/fixtures/parts.lbr
+  run_both --check "$netlist" "$library"
   netlists=$((netlists + 1))
 done < <(find tests examples fuzz/corpus -type f -iname '*.net' -print0 | sort -z)
 echo "malvor-convert.exe: same scripts, entries and library checks as the Linux build" \
