@@ -58,7 +58,7 @@ private:
     // small netlist costs little.
     struct Run {
         void* start = nullptr;
-        bool large = false;
+        std::size_t bytes = 0;
     };
     struct RunRelease {
         void operator()(Run* run) const;

@@ -7,20 +7,18 @@
 namespace malvor {
 namespace {
 
-constexpr std::size_t huge_page = std::size_t{2} << 20;
-
 std::size_t rounded(std::size_t bytes)
 {
-    return (bytes + huge_page - 1) / huge_page * huge_page;
+    return (bytes + huge_page_bytes - 1) / huge_page_bytes * huge_page_bytes;
 }
 
 }  // namespace
 
 void* allocate_large(std::size_t bytes)
 {
-    if (bytes < huge_page)
+    if (bytes < huge_page_bytes)
         return ::operator new(bytes);
-    void* memory = ::operator new (rounded(bytes), std::align_val_t{huge_page});
+    void* memory = ::operator new (rounded(bytes), std::align_val_t{huge_page_bytes});
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
     (void)::madvise(memory, rounded(bytes), MADV_HUGEPAGE);
 #endif
@@ -29,10 +27,10 @@ void* allocate_large(std::size_t bytes)
 
 void release_large(void* memory, std::size_t bytes) noexcept
 {
-    if (bytes < huge_page)
+    if (bytes < huge_page_bytes)
         ::operator delete(memory);
     else
-        ::operator delete (memory, std::align_val_t{huge_page});
+        ::operator delete (memory, std::align_val_t{huge_page_bytes});
 }
 
 }  // namespace malvor
