@@ -12,7 +12,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include <filesystem>
 #include <system_error>
 
 namespace {
@@ -20,21 +19,6 @@ namespace {
 using malvor::error_message;
 using malvor::info_message;
 using malvor::shown_path;
-
-std::string bytes_of(const QByteArray& file_name)
-{
-    return file_name.toStdString();
-}
-
-std::string bytes_of(const QString& file_name)
-{
-    return bytes_of(malvor::path_bytes(file_name));
-}
-
-std::filesystem::path file_system_path(const QString& file_name)
-{
-    return malvor::native_path(file_name);
-}
 
 QString reason_text(const std::string& reason)
 {
@@ -141,7 +125,7 @@ void frm_eagle::Cmd_read_Click()
     const QString path = QDir::toNativeSeparators(ui->lst_open->folder()) + QDir::separator() +
                          malvor::path_from_bytes(name);
     // Regular files only: a FIFO or device behind a "*.net" name must not stall the window.
-    auto read = malvor::read_netlist(file_system_path(path), malvor::ReadKind::regular_only);
+    auto read = malvor::read_netlist(malvor::native_path(path), malvor::ReadKind::regular_only);
     if (!read.ok()) {
         report(error_message(QStringLiteral("Cannot read the netlist:\r") + shown_path(path) +
                              u'\r' + reason_text(read.error.message())));
@@ -172,14 +156,16 @@ void frm_eagle::cmd_do_Click()
         report(error_message(QStringLiteral("Please select an Eagle library before.")));
         return;
     }
-    auto new_eaglelib = malvor::library_name_of(bytes_of(library));
+    auto new_eaglelib = malvor::library_name_of(library.toStdString());
     if (!new_eaglelib.ok()) {
         report(error_message(QStringLiteral("Cannot use the library name:\r") +
                              reason_text(new_eaglelib.error.message())));
         return;
     }
-    const QString script = malvor::path_from_bytes(malvor::script_path(bytes_of(tangofile)));
-    const auto written = malvor::write_script(tables, new_eaglelib.value, file_system_path(script));
+    const QString script =
+        malvor::path_from_bytes(malvor::script_path(malvor::path_bytes(tangofile).toStdString()));
+    const auto written = malvor::write_script(
+        tables, new_eaglelib.value, malvor::native_path(script));
     if (!written.ok()) {
         // The fields keep naming the last script that was written.
         report(error_message(QStringLiteral("Cannot write the script:\r") + shown_path(script) +
