@@ -18,27 +18,13 @@ wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wineboot -i >/dev/null 2>&1
 
-# pugixml's sources: Debian builds it for the host only. Its source package comes through a
-# private apt configuration in the build folder, leaving the machine's own untouched, and is
-# unpacked here: `apt-get source --download-only` neither unpacks nor builds. (apt reads the
-# deb822 form only from files named *.sources.)
+# pugixml's sources: Debian builds it for the host only. Its source package comes from the
+# machine's own apt archives and is unpacked here.
 pugixml_dir=build-windows/pugixml
 if [ ! -f "$pugixml_dir/src/pugixml.cpp" ]; then
-  apt_dir="$PWD/build-windows/apt"
-  mkdir -p "$apt_dir/lists/partial"
-  cat >"$apt_dir/src.sources" <<EOS
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOS
-  apt_options=(-o "Dir::Etc::SourceList=$apt_dir/src.sources" -o Dir::Etc::SourceParts=/nonexistent
-    -o "Dir::State::Lists=$apt_dir/lists" -o APT::Sandbox::User=root -q)
-  apt-get "${apt_options[@]}" update >/dev/null
-  (cd "$apt_dir" && apt-get "${apt_options[@]}" source --download-only pugixml >/dev/null)
+  scripts/apt_source.sh pugixml build-windows/pugixml-download
   rm -rf "$pugixml_dir" && mkdir -p "$pugixml_dir"
-  tar -xzf "$apt_dir"/pugixml_*.orig.tar.gz -C "$pugixml_dir" --strip-components=1
+  tar -xzf build-windows/pugixml-download/pugixml_*.orig.tar.gz -C "$pugixml_dir" --strip-components=1
 fi
 
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
