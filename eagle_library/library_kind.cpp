@@ -50,6 +50,8 @@ bool is_web_page(std::string_view bytes)
 std::string line_and_column(std::string_view bytes, std::size_t offset)
 {
     offset = std::min(offset, bytes.size());
+    if (offset > 0 && offset < bytes.size() && bytes[offset] == '\n' && bytes[offset - 1] == '\r')
+        --offset;  // the line end of CR LF is the CR
     std::size_t line = 1, column = 1;
     for (std::size_t i = 0; i < offset; ++i) {
         const char c = bytes[i];
@@ -65,15 +67,19 @@ std::string line_and_column(std::string_view bytes, std::size_t offset)
     return std::to_string(line) + ":" + std::to_string(column);
 }
 
-// The closing tag the parser met at `offset` (which points at its name), as written.
+// The closing tag the parser met at `offset` (which points at its name), or empty text when
+// its name is not plain printable text.
 std::string closing_tag_at(std::string_view bytes, std::size_t offset)
 {
     if (offset < 2 || offset > bytes.size() || bytes.substr(offset - 2, 2) != "</")
         return {};
-    auto end = bytes.find('>', offset);
-    if (end == std::string_view::npos || end - offset > 64)
+    std::size_t end = offset;
+    while (end < bytes.size() && end - offset < 64 && bytes[end] > ' ' && bytes[end] != '>' &&
+           bytes[end] != '\x7F')
+        ++end;
+    if (end == offset)
         return {};
-    return std::string(bytes.substr(offset - 2, end - offset + 3));
+    return "</" + std::string(bytes.substr(offset, end - offset)) + ">";
 }
 
 }  // namespace
@@ -100,8 +106,10 @@ std::error_code recognise_non_library(std::string_view bytes)
 XmlTrouble describe_xml_error(std::string_view bytes, int status, std::size_t offset,
                               std::string_view root, std::string_view description)
 {
-    // The parser stopped at the end: nothing but blanks follows the byte where it stopped.
-    const bool at_end = without_blanks(bytes.substr(std::min(offset + 1, bytes.size()))).empty();
+    // Cut short: no tag follows where the parser stopped (at the last byte, or in a tag or a
+    // value that the end of the file cuts).
+    const bool at_end = bytes.find_first_of("<>", std::min(offset + 1, bytes.size())) ==
+                        std::string_view::npos;
     std::string expected;
     switch (status) {
     case pugi::status_no_document_element:
