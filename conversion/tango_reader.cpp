@@ -153,18 +153,18 @@ NetlistTables read_tango(SourceBytes source)
             }
             layout.block(closed && rigo == "]", count, fourth_empty, fifth_empty);
         } else if (rigo == "(" || (components_started && opens_named_net(rigo))) {
-            if (rigo.size() == 1) {
+            auto name = rigo.substr(1);
+            if (name.empty()) {
                 if (lines.at_end())
                     break;
-                rigo = lines.next();
+                name = rigo = lines.next();
                 tables.start_net(lines.start());
             } else {
-                rigo.remove_prefix(1);
                 tables.start_net(lines.start() + 1);
             }
-            if (rigo.size() > longest_kept_net_name)
+            if (name.size() > longest_kept_net_name)
                 long_names.push_back(tables.s);
-            else if (auto k = replacement_number(rigo))
+            else if (auto k = replacement_number(name))
                 taken.insert(k);
             while (!lines.at_end()) {
                 rigo = lines.next();
@@ -177,7 +177,6 @@ NetlistTables read_tango(SourceBytes source)
     tables.rigo = rigo;
     if (tables.component_count() > 0)
         tables.set_layout(layout.layout());
-    tables.rigo = rigo;
 
     replace_long_names(tables, long_names, taken);
     return tables;
