@@ -121,8 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     WindowsNames, Arguments,
     testing::Values(
+        // clang-format off
         CommandCase{"trailing dot", {"amp.net.", "MyParts.lbr"}, 0, "amp.scr\n", "", "amp.scr"},
         CommandCase{"trailing blanks and dots", {"amp.net . ", "MyParts.lbr"}, 0, "amp.scr\n", "", "amp.scr"}));
+// clang-format on
 #endif
 
 // A file of line ends only, and one line of 100 MiB, give a script of the header alone.
