@@ -41,16 +41,7 @@ static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void remove_temporary_and_die(int signal_number)
 {
-    if (const auto* name = temporary_to_remove.load()) {
-#ifdef _WIN32
-        int fd = temporary_fd_to_close.exchange(-1);
-        if (fd >= 0)
-            ::_close(fd);
-        ::_wunlink(name);
-#else
-        ::unlink(name);
-#endif
-    }
+    remove_temporary_file();
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }
@@ -487,6 +478,20 @@ FileDone write_file_atomically(const fs::path& target, const ByteProducer& produ
     temporary.keep();
     sync_folder(folder);
     return {};
+}
+
+void remove_temporary_file()
+{
+    if (const auto* name = temporary_to_remove.exchange(nullptr)) {
+#ifdef _WIN32
+        int fd = temporary_fd_to_close.exchange(-1);
+        if (fd >= 0)
+            ::_close(fd);
+        ::_wunlink(name);
+#else
+        ::unlink(name);
+#endif
+    }
 }
 
 void remove_temporary_file_on_signals()
