@@ -388,8 +388,11 @@ void take_over_attributes(int fd, const Existing& existing)
     // Owner first: changing it clears set-user-ID bits, which the mode then restores. Only
     // a privileged process may give the file away; others keep their own ownership.
     if (existing.info.st_uid != ::geteuid() || existing.info.st_gid != ::getegid()) {
-        if (::fchown(fd, existing.info.st_uid, existing.info.st_gid) != 0)
-            (void)::fchown(fd, static_cast<uid_t>(-1), existing.info.st_gid);
+        if (::fchown(fd, existing.info.st_uid, existing.info.st_gid) != 0) {
+            // The group alone, where the process is one of its members; else it stays.
+            [[maybe_unused]] int group_only = ::fchown(
+                fd, static_cast<uid_t>(-1), existing.info.st_gid);
+        }
     }
     (void)::fchmod(fd, existing.info.st_mode & 07777);
 }
