@@ -81,24 +81,30 @@ TEST(WriterScripts, AreByteExact)
 
 struct NameCase {
     std::string input;
-    PathCase path_case;
+    PathRules rules;
     std::string script;
 };
 
 TEST(ScriptNames, ScriptPathBesideTheNetlist)
 {
     const NameCase cases[] = {
-        {"C:\\Boards\\Amp.NET", PathCase::whole_path, "c:\\boards\\amp.scr"},
-        {"/home/Ann/Boards/Amp.NET", PathCase::file_name_only, "/home/Ann/Boards/amp.scr"},
-        {"/home/Ann/Boards/Amp.net", PathCase::whole_path, "/home/ann/boards/amp.scr"},
-        {"Relative/Board.Net", PathCase::file_name_only, "Relative/board.scr"},
-        {"Board.NET", PathCase::file_name_only, "board.scr"},
-        {"/Boards/Board.txt", PathCase::file_name_only, "/Boards/board.txt.scr"},
-        {"//Amp.net", PathCase::file_name_only, "//amp.scr"},
-        {"/Boards/.net", PathCase::file_name_only, "/Boards/.scr"},
+        {"C:\\Boards\\Amp.NET", PathRules::windows, "c:\\boards\\amp.scr"},
+        {"/home/Ann/Boards/Amp.NET", PathRules::posix, "/home/Ann/Boards/amp.scr"},
+        {"/home/Ann/Boards/Amp.net", PathRules::windows, "/home/ann/boards/amp.scr"},
+        {"Relative/Board.Net", PathRules::posix, "Relative/board.scr"},
+        {"Board.NET", PathRules::posix, "board.scr"},
+        {"/Boards/Board.txt", PathRules::posix, "/Boards/board.txt.scr"},
+        {"//Amp.net", PathRules::posix, "//amp.scr"},
+        {"/Boards/.net", PathRules::posix, "/Boards/.scr"},
+        {"Amp.net.", PathRules::windows, "amp.scr"},
+        {"C:\\Boards\\amp.NET . .", PathRules::windows, "c:\\boards\\amp.scr"},
+        {"amp.net ", PathRules::windows, "amp.scr"},
+        {"amp.net. ", PathRules::posix, "amp.net. .scr"},
+        {"amp. net", PathRules::windows, "amp. net.scr"},
+        {"..", PathRules::windows, "...scr"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(script_path(c.input, c.path_case), c.script) << c.input;
+        EXPECT_EQ(script_path(c.input, c.rules), c.script) << c.input;
 }
 
 TEST(ScriptNames, LibraryNameIsTheLowerCaseFileNameWithoutExtension)
