@@ -47,6 +47,11 @@ int run_check(const std::string& netlist, const std::string& library, std::FILE*
 
     bool written = true;
     std::string line;
+    if (parts.library.package_count() == 0) {
+        // Libraries of frames or logos hold none; said once rather than left to every component.
+        line = library + ": the library has no packages\n";
+        written = std::fwrite(line.data(), 1, line.size(), out) == line.size();
+    }
     for (const auto& problem : problems) {
         line = netlist;
         line += ':';

@@ -1,5 +1,6 @@
 #include "convert_command.h"
 #include "file_io.h"
+#include "windows_console.h"
 
 #include <cstdio>
 #include <string>
@@ -30,6 +31,7 @@ int wmain(int argc, wchar_t** argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);  // scripts keep their CR LF and lone CR bytes
     malvor::remove_temporary_file_on_signals();
+    malvor::ConsoleSession console;  // after the signal handlers, so that its Ctrl-C comes first
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.push_back(utf8_of(argv[i]));

@@ -41,16 +41,7 @@ static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void remove_temporary_and_die(int signal_number)
 {
-    if (const auto* name = temporary_to_remove.load()) {
-#ifdef _WIN32
-        int fd = temporary_fd_to_close.exchange(-1);
-        if (fd >= 0)
-            ::_close(fd);
-        ::_wunlink(name);
-#else
-        ::unlink(name);
-#endif
-    }
+    remove_temporary_file();
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }
@@ -397,8 +388,11 @@ void take_over_attributes(int fd, const Existing& existing)
     // Owner first: changing it clears set-user-ID bits, which the mode then restores. Only
     // a privileged process may give the file away; others keep their own ownership.
     if (existing.info.st_uid != ::geteuid() || existing.info.st_gid != ::getegid()) {
-        if (::fchown(fd, existing.info.st_uid, existing.info.st_gid) != 0)
-            (void)::fchown(fd, static_cast<uid_t>(-1), existing.info.st_gid);
+        if (::fchown(fd, existing.info.st_uid, existing.info.st_gid) != 0) {
+            // The group alone, where the process is one of its members; else it stays.
+            [[maybe_unused]] int group_only = ::fchown(
+                fd, static_cast<uid_t>(-1), existing.info.st_gid);
+        }
     }
     (void)::fchmod(fd, existing.info.st_mode & 07777);
 }
@@ -487,6 +481,20 @@ FileDone write_file_atomically(const fs::path& target, const ByteProducer& produ
     temporary.keep();
     sync_folder(folder);
     return {};
+}
+
+void remove_temporary_file()
+{
+    if (const auto* name = temporary_to_remove.exchange(nullptr)) {
+#ifdef _WIN32
+        int fd = temporary_fd_to_close.exchange(-1);
+        if (fd >= 0)
+            ::_close(fd);
+        ::_wunlink(name);
+#else
+        ::unlink(name);
+#endif
+    }
 }
 
 void remove_temporary_file_on_signals()

@@ -43,4 +43,8 @@ FileResult<int> create_new_file(const std::filesystem::path& path);
 // the process dies of the signal. Signals the process ignores stay ignored.
 void remove_temporary_file_on_signals();
 
+// Removes the temporary file being written, if any, for handlers of the process's end that do
+// their own ending (such as a console's Ctrl-C on Windows). Safe in a signal handler.
+void remove_temporary_file();
+
 }  // namespace malvor

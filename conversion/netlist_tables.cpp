@@ -44,7 +44,7 @@ std::string entry_number(Count value)
     return text;
 }
 
-std::string_view NetlistTables::line(std::uint32_t start) const
+std::string_view NetlistTables::line(std::size_t start) const
 {
     return line_at(text_, start);
 }
@@ -53,16 +53,22 @@ Component NetlistTables::component(Count k) const
 {
     if (k < 1 || k > component_count())
         return {};
-    // The name, package and value are three lines in a row.
+    // The name, package and value are three lines in a row, or four with the device before the
+    // value.
     std::string_view text = text_;
     auto start = static_cast<std::size_t>(components_[static_cast<std::size_t>(k - 1)]);
-    Component fields;
-    std::string_view* cells[] = {&fields.name, &fields.pack, &fields.value};
-    for (auto* cell : cells) {
+    auto next_line = [&] {
         auto end = line_end(text, start);
-        *cell = text.substr(start, end - start);
+        auto line = text.substr(start, end - start);
         start = after_line_end(text, end);
-    }
+        return line;
+    };
+    Component fields;
+    fields.name = next_line();
+    fields.pack = next_line();
+    if (layout_ == ComponentLayout::geda)
+        next_line();
+    fields.value = next_line();
     return fields;
 }
 

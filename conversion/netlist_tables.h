@@ -34,6 +34,10 @@ namespace malvor {
 
 using Count = std::int64_t;
 
+// Where a component block holds the value: the third line after "[" (Tango as written by most
+// programs), or the fourth, after the device (gEDA and lepton).
+enum class ComponentLayout { tango, geda };
+
 struct Component {
     std::string_view name;
     std::string_view pack;
@@ -67,8 +71,10 @@ public:
     std::string_view comp_pack(Count k) const { return component(k).pack; }
     std::string_view comp_value(Count k) const { return component(k).value; }
     std::string_view sig_name(Count i) const;
-    // Where the line of net i's name starts in the source, also for a replaced name.
+    // Where net i's name starts in the source, also for a replaced name.
     std::size_t sig_name_start(Count i) const;
+    // Net i's name as the netlist writes it, before any replacement.
+    std::string_view original_sig_name(Count i) const { return line(sig_name_start(i)); }
     std::string_view sig_node(Count i, Count j) const;
     Count node_count(Count i) const;
     // The node-list row of net i's first node, and the node line of any row.
@@ -91,14 +97,18 @@ public:
     void add_component(std::size_t name_line);
     void start_net(std::size_t name_line);
     void add_node(std::size_t start);
+    // One layout for all components, known once the whole netlist is read.
+    void set_layout(ComponentLayout layout) { layout_ = layout; }
+    ComponentLayout layout() const { return layout_; }
     // Gives net i a name of the tables' own, in increasing net order.
     void replace_sig_name(Count i, std::string name);
 
 private:
-    std::string_view line(std::uint32_t start) const;
+    std::string_view line(std::size_t start) const;
 
     std::shared_ptr<const SourceBytes> source_;
     std::string_view text_;
+    ComponentLayout layout_ = ComponentLayout::tango;
     OffsetList components_;  // start of each component's name line
     OffsetList nets_;        // start of each net's name line, or a replaced name's index
                              // with replaced_flag set

@@ -49,12 +49,19 @@ std::error_code check_library_name(std::string_view eaglelib)
     return {};
 }
 
-std::string script_path(std::string_view tangofile, PathCase path_case)
+std::string script_path(std::string_view tangofile, PathRules rules)
 {
+    if (rules == PathRules::windows) {
+        // "." and ".." name folders, and a name of only dots and blanks keeps them all.
+        std::string_view name = file_name_of(tangofile);
+        std::size_t kept = name.find_last_not_of(". ");
+        if (kept != std::string_view::npos)
+            tangofile.remove_suffix(name.size() - kept - 1);
+    }
     if (tangofile.size() >= 4 && lower_ascii(tangofile.substr(tangofile.size() - 4)) == ".net")
         tangofile.remove_suffix(4);
     std::size_t name_start = 0;
-    if (path_case == PathCase::file_name_only) {
+    if (rules == PathRules::posix) {
         for (std::size_t i = tangofile.size(); i > 0; --i) {
             if (is_separator(tangofile[i - 1])) {
                 name_start = i;

@@ -24,18 +24,21 @@ std::string_view file_name_of(std::string_view path);
 // (a CR or LF would end the "Use" statement's line). Empty on success.
 std::error_code check_library_name(std::string_view eaglelib);
 
-// Whether script paths are lower-cased as a whole (file systems that ignore case) or only in
-// their file name (file systems that keep it, where lower-cased folders would not exist).
-enum class PathCase { whole_path, file_name_only };
+// How the system treats names. Windows ignores case, so the whole script path is lower-cased,
+// and drops trailing dots and blanks from a file name ("amp.net." opens amp.net). Elsewhere
+// case is kept, so only the file name is lower-cased (lower-cased folders would not exist), and
+// every byte of a name counts.
+enum class PathRules { windows, posix };
 
 #ifdef _WIN32
-inline constexpr PathCase native_path_case = PathCase::whole_path;
+inline constexpr PathRules native_path_rules = PathRules::windows;
 #else
-inline constexpr PathCase native_path_case = PathCase::file_name_only;
+inline constexpr PathRules native_path_rules = PathRules::posix;
 #endif
 
-// The script path for a netlist path: the path without a final ".net" (any case), in lower
-// case as `path_case` says, followed by ".scr".
-std::string script_path(std::string_view tangofile, PathCase path_case = native_path_case);
+// The script path for a netlist path: the path (under Windows rules without the file name's
+// trailing dots and blanks) without a final ".net" (any case), in lower case as `rules` say,
+// followed by ".scr".
+std::string script_path(std::string_view tangofile, PathRules rules = native_path_rules);
 
 }  // namespace malvor

@@ -1,6 +1,7 @@
 #include "eagle_library.h"
 
 #include "large_memory.h"
+#include "library_kind.h"
 
 #include <pugixml.hpp>
 
@@ -10,9 +11,6 @@
 
 namespace malvor {
 namespace {
-
-// Both forms of EAGLE 5 and older (version 3: 0x10 0x80; versions 4 and 5: 0x10 0x00) begin so.
-constexpr char binary_library_start = 0x10;
 
 // The parse tree of a large library is many small pieces: while a library is read, pugixml
 // takes them from a few large blocks (see large_memory.h), which go all at once afterwards.
@@ -98,22 +96,27 @@ void EagleLibrary::add_package(std::string_view name, const std::vector<std::str
 LibraryResult read_eagle_library(std::string_view bytes)
 {
     LibraryResult result;
-    if (!bytes.empty() && bytes[0] == binary_library_start) {
-        result.error = LibraryError::binary_library;
+    if (auto kind = recognise_non_library(bytes)) {
+        result.error = kind;
         return result;
     }
     TreeMemory memory;  // outlives the document
     pugi::xml_document document;
     auto parsed = document.load_buffer(bytes.data(), bytes.size());
     if (!parsed) {
-        result.error = LibraryError::not_xml;
-        result.detail = std::string(parsed.description()) + " at byte " +
-                        std::to_string(parsed.offset);
+        auto trouble = describe_xml_error(bytes, parsed.status,
+                                          static_cast<std::size_t>(parsed.offset),
+                                          document.document_element().name(), parsed.description());
+        result.error = trouble.error;
+        result.detail = std::move(trouble.detail);
         return result;
     }
-    auto library = document.child("eagle").child("drawing").child("library");
+    auto drawing = document.child("eagle").child("drawing");
+    auto library = drawing.child("library");
     if (!library) {
-        result.error = LibraryError::not_eagle_library;
+        // Schematics and boards embed libraries, but are no library themselves.
+        const bool design = drawing.child("schematic") || drawing.child("board");
+        result.error = design ? LibraryError::schematic_or_board : LibraryError::not_eagle_library;
         return result;
     }
     std::vector<std::string_view> pads;

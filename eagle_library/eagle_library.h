@@ -42,7 +42,7 @@ private:
 struct LibraryResult {
     EagleLibrary library;
     std::error_code error;
-    std::string detail;  // for a file that is no XML: the parser's reason and where
+    std::string detail;  // for broken XML: where (LINE:COLUMN) and what was expected there
 };
 
 LibraryResult read_eagle_library(std::string_view bytes);

@@ -8,7 +8,15 @@ namespace malvor {
 enum class LibraryError {
     binary_library = 1,  // EAGLE 5 or older: a binary file
     not_xml,
-    not_eagle_library,  // XML, but without eagle/drawing/library
+    not_eagle_library,   // XML, but without eagle/drawing/library
+    schematic_or_board,  // XML of EAGLE, with eagle/drawing/schematic or board
+    empty_file,
+    gzip_file,
+    zip_file,
+    lfs_pointer,  // the small text file Git LFS leaves in place of one it did not fetch
+    web_page,
+    cut_short_xml,  // the XML stops before its end
+    broken_xml,
 };
 
 const std::error_category& library_category();

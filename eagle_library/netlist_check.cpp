@@ -222,6 +222,10 @@ private:
         if (earlier != k)
             report(position(name), {"component '", name, "' has the name of component '",
                                     tables_.comp_name(earlier), "' (EAGLE ignores case)"});
+        if (pack.empty()) {
+            report(position(pack), {"component '", name, "' has no package"});
+            return;
+        }
         auto package = library_.find_package(pack);
         if (package == EagleLibrary::none) {
             report(position(pack), {"package '", pack, "' of component '", name,
@@ -248,8 +252,8 @@ private:
             const auto name_line = tables_.sig_name_start(i);
             auto earlier = nets.insert(name, static_cast<std::uint32_t>(i));
             if (earlier != i)
-                report(name_line, {"net '", name, "' has the name of net '",
-                                   tables_.sig_name(earlier), "' (EAGLE ignores case)"});
+                report(name_line, {net_label(i), " has the name of ", net_label(earlier),
+                                   " (EAGLE ignores case)"});
             const std::size_t name_problems = report_.problems.size();
             Count written = 0;
             const Count first = tables_.first_node_row(i);
@@ -264,8 +268,8 @@ private:
                     continue;
                 const auto pin = marks.get(pad);
                 if ((pin & PinMarks::in_this_net) != 0) {
-                    report(position(node),
-                           {"node '", node, "': the pin is twice in net '", name, "'"});
+                    report(
+                        position(node), {"node '", node, "': the pin is twice in ", net_label(i)});
                 } else {
                     if (pin != 0)
                         report(position(node),
@@ -285,13 +289,25 @@ private:
             if (written < 2) {
                 // On the name line, so before the problems of the (single) node.
                 report(name_line,
-                       {"net '", name, "' has ", std::to_string(written),
+                       {net_label(i), " has ", std::to_string(written),
                         written == 1 ? " node" : " nodes", "; an EAGLE signal needs at least two"});
                 auto& problems = report_.problems;
                 std::rotate(problems.begin() + static_cast<std::ptrdiff_t>(name_problems),
                             problems.end() - 1, problems.end());
             }
         }
+    }
+
+    // "net 'GND'"; for a name that the script replaces, "net 'LONGNET_1' (written as 'Zel1')",
+    // as the netlist line that a message points at holds the long name.
+    std::string net_label(Count i) const
+    {
+        const auto name = tables_.sig_name(i);
+        const auto original = tables_.original_sig_name(i);
+        std::string label = "net " + quoted(original);
+        if (original != name)
+            label += " (written as " + quoted(name) + ")";
+        return label;
     }
 
     // The number of the pad a node connects among all pads of all components, or none when

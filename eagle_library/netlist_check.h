@@ -2,7 +2,8 @@
 // What would go wrong when the script of a netlist runs in EAGLE with a given library: the
 // problems are found in the netlist's tables, each at the position of the line to blame.
 //
-// - a component whose package the library lacks (with the closest package names as a hint);
+// - a component whose package the library lacks (with the closest package names as a hint), or
+//   that has no package at all;
 // - a node naming a component the netlist does not have, or a pad its package does not have;
 // - a pin already in an earlier net or twice in one net (EAGLE would stop to ask about
 //   merging signals);

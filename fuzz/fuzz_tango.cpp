@@ -66,21 +66,44 @@ std::vector<std::string_view> split_lines(std::string_view text)
     return lines;
 }
 
+// "(N1" once a component block has started: a net named on its opening line.
+bool opens_named_net(std::string_view line)
+{
+    return line.size() > 1 && line[0] == '(' && line.back() != ')' &&
+           line.find(' ') == std::string_view::npos && line.find('\t') == std::string_view::npos;
+}
+
 ExpectedNetlist expected_netlist(std::string_view text)
 {
     ExpectedNetlist expected;
     auto lines = split_lines(text);
     auto line_at = [&](std::size_t i) { return i < lines.size() ? lines[i] : std::string_view(); };
+    bool started = false;  // a component block
+    auto starts_block = [&](std::string_view line) {
+        return line == "[" || line == "(" || (started && opens_named_net(line));
+    };
+    // The gEDA layout: every block name, footprint, device, value, an empty line, then "]";
+    // some value not empty.
+    bool all_geda = true, some_fourth = false;
+    std::vector<std::string_view> fourth_lines;
     std::size_t i = 0;
     while (i < lines.size()) {
         std::string_view line = lines[i++];
         if (i == lines.size() && (line == "[" || line == "("))
             break;  // a block opener on the last line starts nothing
         if (line == "[") {
+            started = true;
             expected.components.push_back({line_at(i), line_at(i + 1), line_at(i + 2)});
+            fourth_lines.push_back(line_at(i + 3));
+            const bool five = i + 5 < lines.size() && lines[i] != "]" && lines[i + 1] != "]" &&
+                              lines[i + 2] != "]" && lines[i + 3] != "]" &&
+                              !starts_block(lines[i + 3]) && lines[i + 4].empty() &&
+                              lines[i + 5] == "]";
+            all_geda = all_geda && five;
+            some_fourth = some_fourth || (five && !lines[i + 3].empty());
             i += 3;
-        } else if (line == "(") {
-            ExpectedNetlist::Net net{lines[i++], {}};
+        } else if (line == "(" || (started && opens_named_net(line))) {
+            ExpectedNetlist::Net net{line == "(" ? lines[i++] : line.substr(1), {}};
             while (i < lines.size() && lines[i] != ")")
                 net.nodes.push_back(lines[i++]);
             ++i;  // the ")" line, if any
@@ -88,6 +111,9 @@ ExpectedNetlist expected_netlist(std::string_view text)
             expected.nets.push_back(std::move(net));
         }
     }
+    if (!expected.components.empty() && all_geda && some_fourth)
+        for (std::size_t k = 0; k < fourth_lines.size(); ++k)
+            expected.components[k].value = fourth_lines[k];
     return expected;
 }
 

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-dejavu-core fonts-liberation
   libpugixml-dev
-  binutils-mingw-w64-i686 desktop-file-utils python3
+  binutils-mingw-w64-i686 desktop-file-utils appstream python3
   "$@"
 )
 

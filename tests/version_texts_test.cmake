@@ -1,5 +1,5 @@
-# The version texts made from the project's version, and the manual page naming that version.
-# Run as: cmake -DVERSION=x.y.z -DMAN_PAGE=docs/malvor-convert.1 -P version_texts_test.cmake
+# The version texts made from the project's version, and the manual pages naming that version.
+# Run as: cmake -DVERSION=x.y.z -DDOCS=docs -P version_texts_test.cmake
 cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/../packaging/Version.cmake")
 
@@ -40,7 +40,10 @@ foreach(case IN LISTS cases)
   endif()
 endforeach()
 
-# The manual page is written by hand; its title line must name the version being built.
-file(STRINGS "${MAN_PAGE}" title REGEX "^\\.TH ")
-expect("manual page title line" "${title}"
-  ".TH MALVOR-CONVERT 1 \"2026\" \"Malvor ${VERSION}\" \"User Commands\"")
+# The manual pages are written by hand; their title lines must name the version being built.
+foreach(page malvor malvor-convert)
+  file(STRINGS "${DOCS}/${page}.1" title REGEX "^\\.TH ")
+  string(TOUPPER "${page}" upper)
+  expect("${page}.1 title line" "${title}"
+    ".TH ${upper} 1 \"2026\" \"Malvor ${VERSION}\" \"User Commands\"")
+endforeach()

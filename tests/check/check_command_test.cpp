@@ -40,9 +40,14 @@ TEST_F(Check, EachProblemOnItsLineAndASummary)
         const char* what;
         std::string netlist;
         std::string report;
+        std::string library = MALVOR_TEST_DATA "/parts.lbr";
     };
     const std::string gnd = "(\r\nGND\r\nR1-1\r\nQ1-B\r\n)\r\n";  // lines 25-29 after parts
     const std::string one_net = "1 problem, 3 components, 1 net\n";
+    const auto frames =
+        folder
+            .write("frames.lbr", "<eagle><drawing><library><symbols/></library></drawing></eagle>")
+            .string();
     const Case cases[] = {
         // clang-format off
         {"clean, OrCAD style", "Board\r\n\r\n" + parts + "(\r\nGND\r\nR1,2\r\nJ-USB,gnd@1\r\nQ1,E\r\n)\r\n(\r\nDM\r\nr1,1\r\nJ-USB,D-\r\n)\r\n", "0 problems, 3 components, 2 nets\n"},
@@ -57,7 +62,9 @@ TEST_F(Check, EachProblemOnItsLineAndASummary)
         {"same component name", parts + component("q1", "R0805"), "NET:26: component 'q1' has the name of component 'Q1' (EAGLE ignores case)\n1 problem, 4 components, 0 nets\n"},
         {"same net name", parts + gnd + "(\r\ngnd\r\nR1-2\r\nQ1-C\r\n)\r\n", "NET:31: net 'gnd' has the name of net 'GND' (EAGLE ignores case)\n1 problem, 3 components, 2 nets\n"},
         {"net of one written node", parts + "(\r\nN1\r\n\r\nR1-1\r\n)\r\n", "NET:26: net 'N1' has 1 node; an EAGLE signal needs at least two\n" + one_net},
-        {"long-named net without nodes", parts + "(\r\nA_LONG_NET_NAME\r\n)\r\n", "NET:26: net 'Zel1' has 0 nodes; an EAGLE signal needs at least two\n" + one_net},
+        {"long-named net without nodes", parts + "(\r\nA_LONG_NET_NAME\r\n)\r\n", "NET:26: net 'A_LONG_NET_NAME' (written as 'Zel1') has 0 nodes; an EAGLE signal needs at least two\n" + one_net},
+        {"empty footprint, net named on its opening line", component("R1", "") + "(GND\r\nR1-1\r\nR1-2\r\n)\r\n", "NET:3: component 'R1' has no package\n1 problem, 1 component, 1 net\n"},
+        {"a library without packages", component("R1", "R0805"), "LIB: the library has no packages\nNET:3: package 'R0805' of component 'R1' is not in the library\n1 problem, 1 component, 0 nets\n", frames},
         // The ground net holds more pins than the pin marks have words, and one pad in another case.
         {"pins of a large net stay taken", parts + "(\r\nGND\r\nR1-1\r\nR1-2\r\nQ1,b\r\nQ1-E\r\n)\r\n(\r\nVCC\r\nQ1-C\r\nQ1-C\r\nR1-2\r\n)\r\n", "NET:35: node 'Q1-C': the pin is twice in net 'VCC'\nNET:36: node 'R1-2': the pin is already in an earlier net\n2 problems, 3 components, 2 nets\n"},
         // CR, LF and CR LF each end one line; the problems come in line order, not finding order.
@@ -65,7 +72,9 @@ TEST_F(Check, EachProblemOnItsLineAndASummary)
         // clang-format on
     };
     for (const auto& c : cases) {
-        auto result = check(c.netlist);
+        auto result = check(c.netlist, c.library);
+        if (auto at = result.out.find(c.library + ":"); at != std::string::npos)
+            result.out.replace(at, c.library.size(), "LIB");
         EXPECT_EQ(result.status, c.report.starts_with("0 problems") ? 0 : 3) << c.what;
         EXPECT_EQ(result.out, c.report) << c.what;
         EXPECT_EQ(result.err, "") << c.what;
@@ -77,6 +86,8 @@ TEST_F(Check, FilesItCannotUse)
     auto netlist = folder.write("ok.net", parts).string();
     auto binary = folder.write("old.lbr", std::string("\x10\x00\x03\x00", 4)).string();
     auto text = folder.write("text.lbr", parts).string();
+    auto board = folder.write("amp.brd", "<eagle><drawing><board/></drawing></eagle>").string();
+    auto cut = folder.write("cut.lbr", "<eagle>\n<drawing><library><packages>").string();
     auto gone = (folder / "gone.lbr").string();
     struct Case {
         std::vector<std::string> arguments;
@@ -85,7 +96,9 @@ TEST_F(Check, FilesItCannotUse)
     const Case cases[] = {
         // clang-format off
         {{"--check", netlist, binary}, "malvor-convert: library '" + binary + "' is a binary library of EAGLE 5 or older; opening and saving it in EAGLE 6 or later converts it to the XML form that can be checked\n"},
-        {{"--check", netlist, text}, "malvor-convert: library '" + text + "' is not an XML file, so no EAGLE library: No document element found at byte "},  // the parser's offset follows
+        {{"--check", netlist, text}, "malvor-convert: library '" + text + "' is not an XML file, so no EAGLE library: no element such as '<eagle>' in it\n"},
+        {{"--check", netlist, board}, "malvor-convert: library '" + board + "' is an EAGLE schematic (or board), not a library\n"},
+        {{"--check", netlist, cut}, "malvor-convert: library '" + cut + "' is cut short: the file ends at 2:28; expected the closing tags of the elements still open, up to '</eagle>'\n"},
         {{"--check", netlist, gone}, "malvor-convert: cannot read library '" + gone + "': " + system_message(ENOENT) + "\n"},
         // clang-format on
     };
@@ -96,7 +109,8 @@ TEST_F(Check, FilesItCannotUse)
         EXPECT_EQ(result.err.substr(0, c.err.size()), c.err);
     }
     // The check writes nothing beside the netlist.
-    EXPECT_EQ(folder.names(), (std::vector<std::string>{"ok.net", "old.lbr", "text.lbr"}));
+    EXPECT_EQ(folder.names(),
+              (std::vector<std::string>{"amp.brd", "cut.lbr", "ok.net", "old.lbr", "text.lbr"}));
 }
 
 }  // namespace

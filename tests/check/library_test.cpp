@@ -44,14 +44,37 @@ TEST(EagleLibraryReader, PackagesWithPadAndSmdNamesIgnoringCase)
 
 TEST(EagleLibraryReader, FilesThatAreNoXmlLibrary)
 {
-    const std::pair<std::string, LibraryError> cases[] = {
-        {std::string("\x10\x80\x01\x02", 4), LibraryError::binary_library},
-        {"<eagle><drawing><library>", LibraryError::not_xml},
-        {"<?xml version=\"1.0\"?><eagle><drawing><board/></drawing></eagle>",
-         LibraryError::not_eagle_library},
+    const std::string xml = "<?xml version=\"1.0\"?>\r\n";
+    struct Case {
+        std::string bytes;
+        LibraryError error;
+        std::string detail = "";
     };
-    for (const auto& [bytes, error] : cases)
-        EXPECT_EQ(read_eagle_library(bytes).error, make_error_code(error)) << bytes;
+    const Case cases[] = {
+        // clang-format off
+        {std::string("\x10\x80\x01\x02", 4), LibraryError::binary_library},
+        {"", LibraryError::empty_file},
+        {"\x1F\x8B\x08\x00", LibraryError::gzip_file},
+        {"PK\x03\x04\x14\x00", LibraryError::zip_file},
+        {"version https://git-lfs.github.com/spec/v1\noid sha256:4d7a\nsize 80618\n", LibraryError::lfs_pointer},
+        {"\n<!-- saved from url=(0014)about:internet -->\n<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head></html>", LibraryError::web_page},
+        {"<HTML><body/></HTML>", LibraryError::web_page},
+        {xml + "<eagle><drawing><schematic><libraries><library/></libraries></schematic></drawing></eagle>", LibraryError::schematic_or_board},
+        {xml + "<eagle><drawing><board/></drawing></eagle>", LibraryError::schematic_or_board},
+        {xml + "<eagle><drawing/></eagle>", LibraryError::not_eagle_library},
+        {"[\r\nR1\r\n", LibraryError::not_xml, "no element such as '<eagle>' in it"},
+        {xml, LibraryError::cut_short_xml, "the file ends at 2:1; expected the element '<eagle>'"},
+        {xml + "<eagle>\r\n<drawing><library>\r\n", LibraryError::cut_short_xml, "the file ends at 3:19; expected the closing tags of the elements still open, up to '</eagle>'"},
+        {xml + "<eagle>\r\n<pad name=\"1\" x=\"-0.", LibraryError::cut_short_xml, "the file ends at 3:18; expected an attribute written name=\"value\", or the end of the tag"},
+        {xml + "<eagle>\r\n<drawing>\r\n  <library></drawing>\r\n</eagle>", LibraryError::broken_xml, "at 4:12 expected the closing tag of the element that is open, found '</drawing>'"},
+        {xml + "<eagle version=9>", LibraryError::broken_xml, "at 2:16 expected an attribute written name=\"value\", or the end of the tag"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        auto result = read_eagle_library(c.bytes);
+        EXPECT_EQ(result.error, make_error_code(c.error)) << c.bytes;
+        EXPECT_EQ(result.detail, c.detail) << c.bytes;
+    }
 
     auto empty = read_eagle_library("<eagle><drawing><library/></drawing></eagle>");
     EXPECT_FALSE(empty.error);

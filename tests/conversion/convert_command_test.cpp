@@ -116,6 +116,17 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"list after the file", {"amp.net", "--list"}, 0, entries, ""}));
 // clang-format on
 
+#ifdef _WIN32
+// Windows opens "amp.net." and "amp.net " as amp.net, so the script is amp.scr.
+INSTANTIATE_TEST_SUITE_P(
+    WindowsNames, Arguments,
+    testing::Values(
+        // clang-format off
+        CommandCase{"trailing dot", {"amp.net.", "MyParts.lbr"}, 0, "amp.scr\n", "", "amp.scr"},
+        CommandCase{"trailing blanks and dots", {"amp.net . ", "MyParts.lbr"}, 0, "amp.scr\n", "", "amp.scr"}));
+// clang-format on
+#endif
+
 // A file of line ends only, and one line of 100 MiB, give a script of the header alone.
 TEST_F(InFolder, FilesThatAreNoNetlistsStillConvert)
 {

@@ -1,6 +1,7 @@
 // malvor-convert as a shell starts it: names in any script, messages as text lines.
 #include "command_run.h"
 #include "run_program.h"
+#include "windows_console.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,15 @@ TEST(ConvertProgram, MessagesAreTextLines)
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, error_lines("malvor-convert: cannot read netlist 'Fehlt-ä.net': " +
                                        system_message(ENOENT) + "\n"));
+}
+
+// On Windows a console opened for the program alone (from Explorer) closes when it ends.
+TEST(ConvertProgram, WaitsForEnterOnlyWhenAloneOnItsConsole)
+{
+    EXPECT_TRUE(waits_for_enter(1, true));    // started from Explorer
+    EXPECT_FALSE(waits_for_enter(2, true));   // from cmd.exe or PowerShell, which stay
+    EXPECT_FALSE(waits_for_enter(1, false));  // input from a file or a pipe
+    EXPECT_FALSE(waits_for_enter(0, false));  // no console at all
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST(HyphenNodes, SplitAfterTheLongestComponentNameElseAtTheFirstInnerHyphen)
 }
 
 // One small board as three kinds of schematic program write it: OrCAD with commas, gEDA (the
-// device before the value, so the device takes the value's place) and Protel with hyphens.
+// device before the value, which is still the one written) and Protel with hyphens.
 TEST(HyphenNodes, WholeNetlistsOfEachStyle)
 {
     for (const char* style : {"orcad_comma", "geda_hyphen", "protel_hyphen"}) {

@@ -37,6 +37,10 @@ TEST(ReaderEntries, ListEveryComponentAndNode)
         {"a component start as the last line starts nothing", "[\r\nR1\r\nA\r\nB\r\n[\r\n", {"001  :   R1   A   B"}, {}},
         {"a net without its close keeps its nodes", "(\r\nGND\r\nR1,1\r\nR2,1", {}, {"001-001  :   GND   R1,1", "001-002  :   GND   R2,1"}},
         {"a replacement skips a short name of any case", "(\r\nLONG_NAME_1\r\nA,1\r\n)\r\n(\r\nzEL1\r\nB,1\r\n)\r\n(\r\nLONG_NAME_2\r\nC,1\r\n)\r\n(\r\nZel3\r\nD,1\r\n)\r\n(\r\nLONG_NAME_3\r\nE,1\r\n)\r\n", {}, {"001-001  :   Zel2   A,1", "002-001  :   zEL1   B,1", "003-001  :   Zel4   C,1", "004-001  :   Zel3   D,1", "005-001  :   Zel5   E,1"}},
+        {"gEDA layout: the value after the device", "[\r\nC1\r\n0805\r\nCAPACITOR\r\n2.2uF\r\n\r\n]\r\n[\r\nR1\r\nPATTERN\r\nRESISTOR\r\n\r\n\r\n]\r\n", {"001  :   C1   0805   2.2uF", "002  :   R1   PATTERN   "}, {}},
+        {"five lines but every fourth empty: the third stays the value", "[\r\nC1\r\n0805\r\n1u\r\n\r\n\r\n]\r\n", {"001  :   C1   0805   1u"}, {}},
+        {"one block of another shape: the third stays the value", "[\r\nC1\r\n0805\r\nCAP\r\n1u\r\n\r\n]\r\n[\r\nR1\r\nR0805\r\n10k\r\n]\r\n", {"001  :   C1   0805   CAP", "002  :   R1   R0805   10k"}, {}},
+        {"nets named on their opening line, after the first component", "(Rev.A)\r\n(HEADER\r\nX-1\r\n)\r\n[\r\nD1\r\nLED\r\nRED\r\n]\r\n(N1\r\nD1-2\r\n)\r\n(A_LONG_NET\r\nD1-1\r\n)\r\n(5V)\r\n(N 2\r\n", {"001  :   D1   LED   RED"}, {"001-001  :   N1   D1-2", "002-001  :   Zel1   D1-1"}},
         {"only exact counter spellings clash", "(\r\nZel01\r\nA,1\r\n)\r\n(\r\nZel 1\r\nB,1\r\n)\r\n(\r\nLONG_NAME_1\r\nC,1\r\n)\r\n", {}, {"001-001  :   Zel01   A,1", "002-001  :   Zel 1   B,1", "003-001  :   Zel1   C,1"}},
         // clang-format on
     };

@@ -57,6 +57,7 @@ TEST(WriterScripts, AreByteExact)
         {"an empty node line connects nothing and loses nothing", net_of("N1", {"R1,1", "", "R2,1"}), header + "Signal N1 R1 1 R2 1 ;\r\n"},
         {"replaced names in signals", net_of("VERY_LONG_NET", {"R1,1"}), header + "Signal Zel1 R1 1 ;\r\n"},
         {"component with empty fields", "[\r\n\r\n\r\n\r\n", header + "Add  ( 0 10000 );\r\nName  ( 0 10000 );\r\nValue  ;\n\r\n"},
+        {"gEDA layout: the value after the device, and a net named on its opening line", "[\r\nC1\r\n0805\r\nCAPACITOR\r\n2.2uF\r\n\r\n]\r\n(N1\r\nC1-1\r\n)\r\n", header + "Add 0805 ( 0 10000 );\r\nName C1 ( 0 10000 );\r\nValue C1 2.2uF;\n\r\nSignal N1 C1 1 ;\r\n"},
         {"library with a blank is quoted", "", "Use 'myparts 2';\r\nGrid Mil;\n\r\n", "myparts 2"},
         {"value with a semicolon is quoted", "[\r\nR1\r\nR0805\r\n10k;REMOVE x\r\n", header + "Add R0805 ( 0 10000 );\r\nName R1 ( 0 10000 );\r\nValue R1 '10k;REMOVE x';\n\r\n"},
         {"apostrophes are doubled", "[\r\nQ'1\r\nTO 92\r\nit's\r\n", header + "Add 'TO 92' ( 0 10000 );\r\nName 'Q''1' ( 0 10000 );\r\nValue 'Q''1' 'it''s';\n\r\n"},
@@ -80,24 +81,30 @@ TEST(WriterScripts, AreByteExact)
 
 struct NameCase {
     std::string input;
-    PathCase path_case;
+    PathRules rules;
     std::string script;
 };
 
 TEST(ScriptNames, ScriptPathBesideTheNetlist)
 {
     const NameCase cases[] = {
-        {"C:\\Boards\\Amp.NET", PathCase::whole_path, "c:\\boards\\amp.scr"},
-        {"/home/Ann/Boards/Amp.NET", PathCase::file_name_only, "/home/Ann/Boards/amp.scr"},
-        {"/home/Ann/Boards/Amp.net", PathCase::whole_path, "/home/ann/boards/amp.scr"},
-        {"Relative/Board.Net", PathCase::file_name_only, "Relative/board.scr"},
-        {"Board.NET", PathCase::file_name_only, "board.scr"},
-        {"/Boards/Board.txt", PathCase::file_name_only, "/Boards/board.txt.scr"},
-        {"//Amp.net", PathCase::file_name_only, "//amp.scr"},
-        {"/Boards/.net", PathCase::file_name_only, "/Boards/.scr"},
+        {"C:\\Boards\\Amp.NET", PathRules::windows, "c:\\boards\\amp.scr"},
+        {"/home/Ann/Boards/Amp.NET", PathRules::posix, "/home/Ann/Boards/amp.scr"},
+        {"/home/Ann/Boards/Amp.net", PathRules::windows, "/home/ann/boards/amp.scr"},
+        {"Relative/Board.Net", PathRules::posix, "Relative/board.scr"},
+        {"Board.NET", PathRules::posix, "board.scr"},
+        {"/Boards/Board.txt", PathRules::posix, "/Boards/board.txt.scr"},
+        {"//Amp.net", PathRules::posix, "//amp.scr"},
+        {"/Boards/.net", PathRules::posix, "/Boards/.scr"},
+        {"Amp.net.", PathRules::windows, "amp.scr"},
+        {"C:\\Boards\\amp.NET . .", PathRules::windows, "c:\\boards\\amp.scr"},
+        {"amp.net ", PathRules::windows, "amp.scr"},
+        {"amp.net. ", PathRules::posix, "amp.net. .scr"},
+        {"amp. net", PathRules::windows, "amp. net.scr"},
+        {"..", PathRules::windows, "...scr"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(script_path(c.input, c.path_case), c.script) << c.input;
+        EXPECT_EQ(script_path(c.input, c.rules), c.script) << c.input;
 }
 
 TEST(ScriptNames, LibraryNameIsTheLowerCaseFileNameWithoutExtension)
