@@ -11,7 +11,7 @@ scripts/deps.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-m
 # Everything below runs on one virtual X server: the window tests and the end-to-end run
 # need a display, and Wine's programs of one prefix share one.
 if [ -z "${MALVOR_ON_XVFB:-}" ]; then
-  MALVOR_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  MALVOR_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$PWD/scripts/windows.sh" "$@"
 fi
 
 qt=$(scripts/windows_qt.sh)
@@ -52,7 +52,7 @@ cmake --build build-windows -j2
 QT_QPA_PLATFORM=windows ctest --test-dir build-windows --output-on-failure -j2
 
 # The Linux programs as the reference for the comparisons.
-cmake -S . -B build-windows/linux -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S . -B build-windows/linux -G Ninja -DCMAKE_BUILD_TYPE=Release -DMALVOR_BUILD_UI=ON \
   -DMALVOR_BUILD_TESTS=OFF -DMALVOR_BUILD_BENCH=OFF >/dev/null
 cmake --build build-windows/linux -j2 --target malvor-convert malvor
 linux_convert=build-windows/linux/cli/malvor-convert
