@@ -53,9 +53,20 @@ endif()
 # The window: Qt's DLLs, the Windows platform plugin and the Windows Vista style (Qt's look on
 # Windows; without it Qt falls back to its plain Windows style). The window reads no image
 # files (its icons are PNG, which Qt reads itself), so no image-format plugin goes with it.
+# Debian's runtime DLLs keep their symbols (libstdc++ is 23 MB with them); the ZIP takes copies
+# without, as Qt's DLLs are installed.
+set(stripped_runtime "")
+foreach(dll IN LISTS MALVOR_MINGW_RUNTIME_DLLS)
+  get_filename_component(name "${dll}" NAME)
+  set(copy "${PROJECT_BINARY_DIR}/mingw-runtime/${name}")
+  add_custom_command(OUTPUT "${copy}" COMMAND "${CMAKE_STRIP}" -o "${copy}" "${dll}"
+    DEPENDS "${dll}" VERBATIM)
+  list(APPEND stripped_runtime "${copy}")
+endforeach()
+add_custom_target(malvor_mingw_runtime ALL DEPENDS ${stripped_runtime})
 install(FILES
   $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
-  ${MALVOR_MINGW_RUNTIME_DLLS}
+  ${stripped_runtime}
   DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)

@@ -95,7 +95,7 @@ unzip -l "$zip"
 unpacked=build-windows/unpacked
 rm -rf "$unpacked" && mkdir -p "$unpacked"
 unzip -q "$zip" -d "$unpacked"
-window_exe=$(echo "$unpacked"/malvor-*-win64/malvor.exe)
+window_exe=$(echo "$PWD/$unpacked"/malvor-*-win64/malvor.exe)
 scripts/window_e2e.sh build-windows/e2e-linux build-windows/linux/app/malvor
 WINEPATH= scripts/window_e2e.sh build-windows/e2e-windows wine "$window_exe"
 cmp build-windows/e2e-linux/amplifier.scr build-windows/e2e-windows/amplifier.scr
