@@ -44,6 +44,7 @@ window "Tango to Eagle Netlist Converter" >/dev/null
 sleep 2  # the window takes its first focus
 # Focus starts on the drive list; two Tabs reach the netlist list, Space picks its only file.
 keys Tab Tab space alt+r
+sleep 2  # the button clicks after a moment, and the library side shows only then
 # The focus stays there; six Tabs pass the reader's button, the result lists and the library
 # side's drive and folder lists to the library list.
 keys Tab Tab Tab Tab Tab Tab space alt+n
