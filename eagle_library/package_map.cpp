@@ -197,7 +197,7 @@ private:
         }
         if (row.package.empty() && row.pins.empty())
             wrong("the row gives neither a package nor pins");
-        if (!ok)
+        if (row.component.empty() && row.footprint.empty())
             return;
         const bool by_component = !row.component.empty();
         const auto key = by_component ? lower_ascii(row.component)
@@ -213,7 +213,8 @@ private:
                       " is on line " + std::to_string(earlier->second));
             return;
         }
-        map_.rows.push_back(std::move(row));
+        if (ok)
+            map_.rows.push_back(std::move(row));
     }
 
     const std::vector<std::string>& libraries_;
