@@ -6,8 +6,6 @@
 #include "netlist_check.h"
 #include "suggested_map.h"
 
-#include <string_view>
-
 namespace malvor {
 namespace {
 
@@ -31,17 +29,14 @@ int run_check(const CheckRequest& request, std::FILE* out, std::FILE* err)
     if (!setup)
         return exit_failure;
 
-    std::optional<PackageChoices> choices;
-    if (!setup->libraries.empty() || !setup->rows.empty())
-        choices.emplace(tables, setup->libraries, setup->rows);
-    auto report = check_netlist(tables, choices ? &*choices : nullptr);
+    // Without a library the map is still read for its errors, and for the suggested map.
+    const PackageChoices choices(tables, setup->libraries, setup->rows);
+    auto report = check_netlist(tables, setup->libraries.empty() ? nullptr : &choices);
     auto& problems = report.problems;
     number_lines(tables.source(), problems);
 
     if (request.suggest_map) {
-        const std::string text =
-            choices ? suggested_map(tables, *choices)
-                    : suggested_map(tables, PackageChoices(tables, setup->libraries, setup->rows));
+        const std::string text = suggested_map(tables, choices);
         auto written = write_file_atomically(
             file_path_from_bytes(*request.suggest_map), [&](const auto& write) { write(text); });
         if (!written.ok()) {

@@ -3,7 +3,6 @@
 #include "check_command.h"
 #include "conversion_steps.h"
 #include "eagle_writer.h"
-#include "folded_name_table.h"
 #include "library_setup.h"
 #include "netlist_check.h"
 #include "script_names.h"
@@ -211,15 +210,10 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
     libraries.package_of = [&](Count k) {
         return std::pair<std::string_view, std::size_t>(choices.package(k), choices.of(k).library);
     };
-    FoldedNameTable names(16);
-    if (choices.renames_pins()) {
-        for (Count k = 1; k <= tables.component_count(); ++k)
-            names.insert(tables.comp_name(k), static_cast<std::uint32_t>(k));
+    if (choices.renames_pins())
         libraries.pad_of = [&](std::string_view component, std::string_view pin) {
-            const auto k = names.find(component);
-            return k == FoldedNameTable::none ? pin : choices.pad(k, pin);
+            return choices.node_pad(component, pin);
         };
-    }
     return write_out(
         request, [&](const auto& write) { write_eagle_script(tables, libraries, write); }, out,
         err);

@@ -2,6 +2,8 @@
 
 #include "script_names.h"
 
+#include <algorithm>
+
 namespace malvor {
 
 std::string default_pad_name(std::string_view pin)
@@ -17,6 +19,8 @@ PackageChoices::PackageChoices(const NetlistTables& tables,
     for (std::uint32_t r = 0; r < rows.size(); ++r) {
         const auto& row = rows[r];
         renames_pins_ = renames_pins_ || !row.pins.empty();
+        for (const auto& pin : row.pins)
+            renamed_pins_.insert(pin.first, 0);
         if (!row.component.empty())
             by_component_.emplace(lower_ascii(row.component), r);
         else if (!row.value.empty())
@@ -50,7 +54,17 @@ PackageChoices::PackageChoices(const NetlistTables& tables,
                 break;
             }
         }
+        if (choice.row != none && !rows[choice.row].pins.empty())
+            renaming_components_.insert(component.name, choice.row);
     }
+}
+
+std::string_view PackageChoices::node_pad(std::string_view component, std::string_view pin) const
+{
+    if (renamed_pins_.size() == 0 || renamed_pins_.find(pin) == FoldedNameTable::none)
+        return pin;
+    const auto row = renaming_components_.find(component);
+    return row == FoldedNameTable::none ? pin : renamed_pin(rows_[row], pin);
 }
 
 const MapRow* PackageChoices::row_for(const Component& component, std::string& key) const
@@ -98,8 +112,10 @@ std::string_view PackageChoices::pad(Count k, std::string_view pin) const
 
 std::string_view renamed_pin(const MapRow& row, std::string_view pin)
 {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 'a' - 'A') : c; };
     for (const auto& [from, to] : row.pins)
-        if (from.size() == pin.size() && lower_ascii(from) == lower_ascii(pin))
+        if (std::equal(from.begin(), from.end(), pin.begin(), pin.end(),
+                       [&](char a, char b) { return fold(a) == fold(b); }))
             return to;
     return pin;
 }

@@ -4,6 +4,7 @@
 // libraries are searched in the order given, the first that holds the package winning.
 
 #include "eagle_library.h"
+#include "folded_name_table.h"
 #include "netlist_tables.h"
 #include "package_map.h"
 
@@ -42,6 +43,9 @@ public:
     // The pad a pin of component k is written as: its row renames it, or it stays.
     std::string_view pad(Count k, std::string_view pin) const;
     bool renames_pins() const { return renames_pins_; }
+    // The same for a node's component and pin, as the script writes every node: pins that no
+    // row renames are let through before the component is looked up.
+    std::string_view node_pad(std::string_view component, std::string_view pin) const;
 
 private:
     const MapRow* row_for(const Component& component, std::string& key) const;
@@ -55,6 +59,8 @@ private:
     std::unordered_map<std::string, std::uint32_t> by_footprint_value_;
     std::vector<Choice> choices_;
     bool renames_pins_ = false;
+    FoldedNameTable renamed_pins_{16};         // every pin some row renames
+    FoldedNameTable renaming_components_{16};  // components whose row renames pins: the row
 };
 
 // The pad a pin is written as under `row`: renamed by its pins cell, or as it is.
