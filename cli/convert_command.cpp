@@ -221,12 +221,15 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
 
 int convert(const Request& request, std::FILE* out, std::FILE* err)
 {
-    auto eaglelib = library_name_of(request.files[1]);
-    if (!eaglelib.ok()) {
-        std::fprintf(
-            err, "malvor-convert: invalid library name: %s\n", eaglelib.error.message().c_str());
-        return exit_usage;
+    for (std::size_t l = 1; l < request.files.size(); ++l) {
+        auto name = library_name_of(request.files[l]);
+        if (!name.ok()) {
+            std::fprintf(
+                err, "malvor-convert: invalid library name: %s\n", name.error.message().c_str());
+            return exit_usage;
+        }
     }
+    const std::string eaglelib = library_name_of(request.files[1]).value;
 
     auto tables = read_netlist_or_say(request.files[0], err);
     if (!tables)
@@ -234,7 +237,7 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
     if (request.map || request.files.size() > 2)
         return convert_with_libraries(request, *tables, out, err);
     return write_out(
-        request, [&](const auto& write) { write_eagle_script(*tables, eaglelib.value, write); },
+        request, [&](const auto& write) { write_eagle_script(*tables, eaglelib, write); },
         out, err);
 }
 
