@@ -24,6 +24,15 @@ std::string joined(const std::vector<std::string>& words)
     return text;
 }
 
+// A footprint a row can name: an empty one, or one with a control character that a map
+// cannot hold, is left to component rows.
+bool fits_a_row(std::string_view footprint)
+{
+    return !footprint.empty() && std::none_of(footprint.begin(), footprint.end(), [](char c) {
+        return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f;
+    });
+}
+
 }  // namespace
 
 std::string suggested_map(const NetlistTables& tables, const PackageChoices& choices)
@@ -35,7 +44,8 @@ std::string suggested_map(const NetlistTables& tables, const PackageChoices& cho
         static_cast<std::size_t>(tables.component_count()) + 1, SIZE_MAX);
     for (Count k = 1; k <= tables.component_count(); ++k) {
         const auto& choice = choices.of(k);
-        if (choice.package != PackageChoices::none || choice.row != PackageChoices::none)
+        if (choice.package != PackageChoices::none || choice.row != PackageChoices::none ||
+            !fits_a_row(tables.comp_pack(k)))
             continue;
         auto [number, added] = footprint_numbers.try_emplace(
             lower_ascii(tables.comp_pack(k)), footprints.size());
