@@ -237,8 +237,8 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
     if (request.map || request.files.size() > 2)
         return convert_with_libraries(request, *tables, out, err);
     return write_out(
-        request, [&](const auto& write) { write_eagle_script(*tables, eaglelib, write); },
-        out, err);
+        request, [&](const auto& write) { write_eagle_script(*tables, eaglelib, write); }, out,
+        err);
 }
 
 }  // namespace

@@ -39,6 +39,15 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
                          name.error.message().c_str());
             return std::nullopt;
         }
+        for (std::size_t earlier = 0; earlier < names.size(); ++earlier) {
+            if (names[earlier] == name.value) {
+                // "Use" and PACKAGE@LIBRARY could not tell them apart.
+                std::fprintf(err,
+                             "malvor-convert: libraries '%s' and '%s' have the same name '%s'\n",
+                             library_paths[earlier].c_str(), path.c_str(), name.value.c_str());
+                return std::nullopt;
+            }
+        }
         auto library = read_library_or_say(path, err);
         if (!library)
             return std::nullopt;

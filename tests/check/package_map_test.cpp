@@ -111,6 +111,10 @@ TEST_F(Libraries, MapRowsLibraryOrderPinRenamesAndQuoting)
     EXPECT_EQ(err, bad.string() + ":2: library 'nowhere' is not one given on the command line\n" +
                        bad.string() + ":3: another row for footprint 'DIP8' is on line 2\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "board.scr"));
+
+    // Two libraries of one name: neither "Use" nor PACKAGE@LIBRARY could tell them apart.
+    run({netlist, semis, folder.write("SEMIS.lbr", "").string()}, 1, &err);
+    EXPECT_EQ(err.substr(err.find("have")), "have the same name 'semis'\n");
 }
 
 TEST_F(Libraries, WarningsWhileConvertingAndTheCheckWithoutALibrary)
