@@ -152,6 +152,14 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
     EXPECT_NE(report.find(":55: node 'C1-1': package 'C0603' of component 'C1' has no pad '1'; "
                           "its pads: 'P$1', 'P$2'\n"),
               std::string::npos);
+    // Among names equally close, one holding the pins used comes before one with fewer pads.
+    auto pin9 = folder.write(
+        "pin9.net", component("U3", "DIL8") + "(\r\nN\r\nU3-1\r\nU3-9\r\n)\r\n");
+    EXPECT_EQ(run({"--check", pin9.string(), passives, semis}, 3),
+              pin9.string() +
+                  ":3: package 'DIL8' of component 'U3' is in none of the libraries; "
+                  "closest: 'DIL18' (my passives, 18 pads), 'DIL08' (semis, 8 pads), "
+                  "'DIP08' (semis, 8 pads)\n1 problem, 1 component, 1 net\n");
     EXPECT_EQ(read_bytes(suggested),
               "footprint,package,library,pins\n"
               "# 'DO41': no package of a close name; fill in package and library\n#DO41,,,\n"
