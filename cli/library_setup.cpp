@@ -63,7 +63,8 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
     }
     auto map = parse_package_map(file.value.view(), names);
     for (const auto& error : map.errors)
-        std::fprintf(err, "%s:%zu: %s\n", map_path->c_str(), error.line, error.message.c_str());
+        std::fprintf(err, "%s:%s: %s\n", map_path->c_str(), std::to_string(error.line).c_str(),
+                     error.message.c_str());
     if (!map.errors.empty())
         return std::nullopt;
     setup.rows = std::move(map.rows);

@@ -6,6 +6,7 @@
 #include "script_names.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 namespace malvor {
