@@ -60,7 +60,9 @@ private:
 // two nets rather than the check failing.
 struct ComponentPads {
     static constexpr std::uint32_t none = UINT32_MAX;
-    std::uint32_t first_pad = none;  // the number of its package's first pad among all pads
+    // The number of its package's first pad among all pads; without a package, its number
+    // among the components whose package no library holds.
+    std::uint32_t first_pad = none;
     std::uint32_t package = none;
     std::uint32_t library = 0;
     std::uint32_t row = none;  // of the package map
@@ -207,7 +209,12 @@ private:
             return;
         const auto& libraries = choices_->libraries();
         PackageHints hints(libraries);
-        for (auto& [k, pins] : unknown_) {
+        std::unordered_map<std::string, std::string> texts;  // package and pins, in lower case
+        std::vector<std::string> pins;
+        for (const auto& [k, used] : unknown_) {
+            pins.clear();
+            for (auto pin : used)
+                pins.push_back(lower_ascii(pin));
             std::sort(pins.begin(), pins.end());
             pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
             const auto& choice = choices_->of(k);
@@ -218,11 +225,17 @@ private:
                 where = "is not in library " + quoted(libraries[choice.library].name);
             else if (libraries.size() == 1)
                 where = "is not in the library";
-            std::string hint;
-            for (const auto& found : hints.ranked(package, pins))
-                hint += (hint.empty() ? "; closest: " : ", ") + hints.text(found, pins.size());
-            report(position(tables_.comp_pack(k)), {"package '", package, "' of component '",
-                                                    tables_.comp_name(k), "' ", where, hint});
+            std::string key = lower_ascii(package);
+            for (const auto& pin : pins)
+                key += '\n' + pin;
+            auto [hint, added] = texts.try_emplace(std::move(key));
+            if (added)
+                for (const auto& found : hints.ranked(package, pins))
+                    hint->second += (hint->second.empty() ? "; closest: " : ", ") +
+                                    hints.text(found, pins.size());
+            report(
+                position(tables_.comp_pack(k)), {"package '", package, "' of component '",
+                                                 tables_.comp_name(k), "' ", where, hint->second});
         }
     }
 
@@ -257,8 +270,8 @@ private:
         auto& component = components_[static_cast<std::size_t>(k)];
         component.row = choice.row;
         if (choice.package == PackageChoices::none) {
-            unknown_index_.emplace(static_cast<std::uint32_t>(k), unknown_.size());
-            unknown_.emplace_back(k, std::vector<std::string>());
+            component.first_pad = static_cast<std::uint32_t>(unknown_.size());
+            unknown_.emplace_back(k, std::vector<std::string_view>());
             return;
         }
         component.package = choice.package;
@@ -276,6 +289,9 @@ private:
         FoldedNameTable nets(static_cast<std::size_t>(tables_.net_count()));
         PinMarks marks(pads_);
         marks_ = &marks;
+        // Sized ahead, as growing a large table costs more than the lookups.
+        const auto rows = static_cast<std::size_t>(tables_.node_line_count());
+        loose_pins_ = FoldedNameTable(choices_ ? std::min(rows, unknown_.size() * 4) : rows);
         std::vector<std::size_t> net_pads;  // those marked in the net, unless too many
         NodeLookups nodes(tables_, choices_, component_names_, components_, marks);
         for (Count i = 1; i <= tables_.net_count(); ++i) {
@@ -333,13 +349,14 @@ private:
     // so that it is checked for being in two nets all the same.
     std::size_t loose_pin(std::uint32_t k, std::string_view pin)
     {
-        if (!unknown_index_.empty()) {
-            auto unknown = unknown_index_.find(k);
-            if (unknown != unknown_index_.end())
-                unknown_[unknown->second].second.push_back(lower_ascii(pin));
-        }
-        loose_key_ = std::to_string(k);
-        loose_key_ += '\n';
+        const auto unknown = components_[k].first_pad;
+        if (unknown != ComponentPads::none)
+            unknown_[unknown].second.push_back(pin);
+        // The component in five bytes of 7 bits each, all above ASCII so that case folding
+        // leaves them alone: with a pin of up to three characters the key fits a table slot.
+        loose_key_.clear();
+        for (unsigned shift = 0; shift < 35; shift += 7)
+            loose_key_ += static_cast<char>(0x80 | (k >> shift & 0x7f));
         loose_key_ += pin;
         const auto number = loose_pins_.insert(
             loose_key_, static_cast<std::uint32_t>(loose_pins_.size()));
@@ -384,10 +401,9 @@ private:
     FoldedNameTable component_names_;
     ComponentTable components_;
     std::size_t pads_ = 0;
-    // Components whose package no library holds, with the pins they use (lower case).
-    std::vector<std::pair<Count, std::vector<std::string>>> unknown_;
-    std::unordered_map<std::uint32_t, std::size_t> unknown_index_;
-    FoldedNameTable loose_pins_{16};  // component number, LF, pin
+    // Components whose package no library holds, with the pins they use.
+    std::vector<std::pair<Count, std::vector<std::string_view>>> unknown_;
+    FoldedNameTable loose_pins_{16};  // component number and pin
     std::string loose_key_;
     PinMarks* marks_ = nullptr;
 };
