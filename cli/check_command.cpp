@@ -46,11 +46,12 @@ int run_check(const CheckRequest& request, std::FILE* out, std::FILE* err)
         }
     }
 
-    auto lines = problem_lines(netlist, report, "");
-    lines += counted(static_cast<long long>(problems.size()), "problem", "problems") + ", " +
-             counted(tables.component_count(), "component", "components") + ", " +
-             counted(tables.net_count(), "net", "nets") + '\n';
-    if (std::fwrite(lines.data(), 1, lines.size(), out) != lines.size() || std::fflush(out) != 0) {
+    bool written = write_problems(out, netlist, report, "");
+    auto summary = counted(static_cast<long long>(problems.size()), "problem", "problems") + ", " +
+                   counted(tables.component_count(), "component", "components") + ", " +
+                   counted(tables.net_count(), "net", "nets") + '\n';
+    written = written && std::fwrite(summary.data(), 1, summary.size(), out) == summary.size();
+    if (!written || std::fflush(out) != 0) {
         std::fprintf(err, "malvor-convert: cannot write the report to standard output\n");
         return exit_failure;
     }

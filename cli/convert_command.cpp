@@ -201,8 +201,7 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
     const PackageChoices choices(tables, setup->libraries, setup->rows);
     auto report = check_netlist(tables, &choices);
     number_lines(tables.source(), report.problems);
-    const auto warnings = problem_lines(request.files[0], report, "warning: ");
-    std::fwrite(warnings.data(), 1, warnings.size(), err);
+    write_problems(err, request.files[0], report, "warning: ");
 
     ScriptLibraries libraries;
     for (const auto& library : setup->libraries)

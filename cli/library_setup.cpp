@@ -71,20 +71,22 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
     return setup;
 }
 
-std::string problem_lines(const std::string& netlist, const CheckReport& report,
-                          std::string_view kind)
+bool write_problems(std::FILE* out, const std::string& netlist, const CheckReport& report,
+                    std::string_view kind)
 {
-    std::string lines;
+    bool written = true;
+    std::string line;
     for (const auto& problem : report.problems) {
-        lines += netlist;
-        lines += ':';
-        lines += std::to_string(problem.line);
-        lines += ": ";
-        lines += kind;
-        lines += report.message(problem);
-        lines += '\n';
+        line = netlist;
+        line += ':';
+        line += std::to_string(problem.line);
+        line += ": ";
+        line += kind;
+        line += report.message(problem);
+        line += '\n';
+        written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
     }
-    return lines;
+    return written;
 }
 
 }  // namespace malvor

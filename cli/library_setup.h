@@ -24,8 +24,9 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
                                                const std::optional<std::string>& map_path,
                                                std::FILE* err);
 
-// "NETLIST:LINE: <kind>message" for every problem, in order.
-std::string problem_lines(const std::string& netlist, const CheckReport& report,
-                          std::string_view kind);
+// "NETLIST:LINE: <kind>message" for every problem, in order, on `out`; false when a write
+// failed.
+bool write_problems(std::FILE* out, const std::string& netlist, const CheckReport& report,
+                    std::string_view kind);
 
 }  // namespace malvor
