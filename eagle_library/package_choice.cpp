@@ -104,12 +104,6 @@ std::string_view PackageChoices::package(Count k) const
     return tables_.comp_pack(k);
 }
 
-std::string_view PackageChoices::pad(Count k, std::string_view pin) const
-{
-    const auto row = of(k).row;
-    return row == none ? pin : renamed_pin(rows_[row], pin);
-}
-
 std::string_view renamed_pin(const MapRow& row, std::string_view pin)
 {
     auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 'a' - 'A') : c; };

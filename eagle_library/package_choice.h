@@ -40,11 +40,9 @@ public:
     // The package component k is written with: as its library spells it, or as the map or
     // the netlist names it when no library holds it.
     std::string_view package(Count k) const;
-    // The pad a pin of component k is written as: its row renames it, or it stays.
-    std::string_view pad(Count k, std::string_view pin) const;
     bool renames_pins() const { return renames_pins_; }
-    // The same for a node's component and pin, as the script writes every node: pins that no
-    // row renames are let through before the component is looked up.
+    // The pad a node's pin is written as: its component's row renames it, or it stays. Pins
+    // that no row renames are let through before the component is looked up.
     std::string_view node_pad(std::string_view component, std::string_view pin) const;
 
 private:
