@@ -91,18 +91,18 @@ std::string suggested_map(const NetlistTables& tables, const PackageChoices& cho
         }
         const auto& best = found.front();
         const auto& library = libraries[best.library].library;
-        std::string comment = "# '" + std::string(footprint.name) + "': ";
+        std::string comment = "# '" + std::string(footprint.name) +
+                              "': " + hints.text(best, pins.size());
         if (found.size() == 1) {
-            comment += "no other candidates";
+            comment += "; no other candidates";
         } else {
-            comment += "other candidates ";
+            comment += "; other candidates: ";
             for (std::size_t i = 1; i < found.size(); ++i)
                 comment += (i == 1 ? "" : ", ") + hints.text(found[i], pins.size());
         }
         std::vector<std::string> renames;
         if (!best.fits) {
-            comment += "; pins used: " + joined(pins) + "; " + hints.text(best, pins.size()) +
-                       ": " + pad_list(library, best.package);
+            comment += "; pins used: " + joined(pins) + "; " + pad_list(library, best.package);
         } else if (best.default_pads) {
             for (const auto& pin : pins)
                 if (library.find_pad(best.package, pin) == EagleLibrary::none)

@@ -163,7 +163,8 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
     EXPECT_EQ(read_bytes(suggested),
               "footprint,package,library,pins\n"
               "# 'DO41': no package of a close name; fill in package and library\n#DO41,,,\n"
-              "# 'DIP8': other candidates 'DIL08' (semis, 8 pads), 'DIL18' (my passives, 18 pads)\n"
+              "# 'DIP8': 'DIP08' (semis, 8 pads); other candidates: 'DIL08' (semis, 8 pads), "
+              "'DIL18' (my passives, 18 pads)\n"
               "DIP8,DIP08,semis,1=P$1 8=P$8\n");
     EXPECT_EQ(run({"--check", "--map", suggested, netlist, passives, semis}, 3),
               netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries\n" +
