@@ -4,8 +4,7 @@
 // and library (and the pins to rename where it names its pads "P$N"). A comment above each
 // row names the package chosen and lists the other candidates and, where the pads do not fit,
 // the pins used and the pads offered; a footprint without any candidate gets its row as a
-// comment, to be filled in. An
-// empty footprint, or one no map cell can hold, gets no row.
+// comment, to be filled in. An empty footprint, or one no map cell can hold, gets no row.
 
 #include "netlist_tables.h"
 #include "package_choice.h"
