@@ -2,10 +2,9 @@
 
 #include "conversion_steps.h"
 #include "convert_command.h"
-#include "eagle_library.h"
+#include "library_setup.h"
 #include "netlist_check.h"
-
-#include <string_view>
+#include "suggested_map.h"
 
 namespace malvor {
 namespace {
@@ -17,50 +16,45 @@ std::string counted(long long count, const char* one, const char* more)
 
 }  // namespace
 
-int run_check(const std::string& netlist, const std::string& library, std::FILE* out,
-              std::FILE* err)
+int run_check(const CheckRequest& request, std::FILE* out, std::FILE* err)
 {
+    const std::string& netlist = request.netlist;
     auto read = read_netlist(file_path_from_bytes(netlist), ReadKind::regular_or_pipe);
     if (!read.ok()) {
         report_unreadable(err, "netlist", netlist, read.error);
         return exit_failure;
     }
     const NetlistTables& tables = read.value;
-    auto library_file = read_whole_file(file_path_from_bytes(library));
-    if (!library_file.ok()) {
-        report_unreadable(err, "library", library, library_file.error);
+    auto setup = read_library_setup(request.libraries, request.map, err);
+    if (!setup)
         return exit_failure;
-    }
 
-    auto parts = read_eagle_library(library_file.value.view());
-    library_file.value = SourceBytes();
-    if (parts.error) {
-        std::fprintf(err, "malvor-convert: library '%s' is %s%s%s\n", library.c_str(),
-                     parts.error.message().c_str(), parts.detail.empty() ? "" : ": ",
-                     parts.detail.c_str());
-        return exit_failure;
-    }
-
-    auto report = check_netlist(tables, parts.library);
+    // Without a library the map is still read for its errors, and for the suggested map.
+    const PackageChoices choices(tables, setup->libraries, setup->rows);
+    auto report = check_netlist(tables, setup->libraries.empty() ? nullptr : &choices);
     auto& problems = report.problems;
     number_lines(tables.source(), problems);
 
-    bool written = true;
-    std::string line;
-    if (parts.library.package_count() == 0) {
-        // Libraries of frames or logos hold none; said once rather than left to every component.
-        line = library + ": the library has no packages\n";
-        written = std::fwrite(line.data(), 1, line.size(), out) == line.size();
+    if (request.suggest_map) {
+        const std::string text = suggested_map(tables, choices);
+        auto written = write_file_atomically(
+            file_path_from_bytes(*request.suggest_map), [&](const auto& write) { write(text); });
+        if (!written.ok()) {
+            std::fprintf(err, "malvor-convert: cannot write map '%s': %s\n",
+                         request.suggest_map->c_str(), written.error.message().c_str());
+            return exit_failure;
+        }
     }
-    for (const auto& problem : problems) {
-        line = netlist;
-        line += ':';
-        line += std::to_string(problem.line);
-        line += ": ";
-        line += report.message(problem);
-        line += '\n';
+
+    bool written = true;
+    for (std::size_t index = 0; index < setup->libraries.size(); ++index) {
+        if (setup->libraries[index].library.package_count() != 0)
+            continue;
+        // Libraries of frames or logos hold none; said once rather than left to every component.
+        const std::string line = request.libraries[index] + ": the library has no packages\n";
         written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
     }
+    written = written && write_problems(out, netlist, report, "");
     auto summary = counted(static_cast<long long>(problems.size()), "problem", "problems") + ", " +
                    counted(tables.component_count(), "component", "components") + ", " +
                    counted(tables.net_count(), "net", "nets") + '\n';

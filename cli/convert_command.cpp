@@ -3,10 +3,13 @@
 #include "check_command.h"
 #include "conversion_steps.h"
 #include "eagle_writer.h"
+#include "library_setup.h"
+#include "netlist_check.h"
 #include "script_names.h"
 #include "version.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -18,16 +21,22 @@ constexpr const char* usage_text =
     "Usage:\n"
     "  malvor-convert NETLIST LIBRARY            write the script beside the netlist, print its path\n"
     "  malvor-convert -o OUTPUT NETLIST LIBRARY  write the script to OUTPUT (\"-\": standard output)\n"
+    "  malvor-convert [-o OUTPUT] [--map MAP] NETLIST LIBRARY [LIBRARY...]\n"
+    "                                            packages from several libraries, or as MAP says\n"
     "  malvor-convert --list NETLIST             print the component entries, then the node entries\n"
-    "  malvor-convert --check NETLIST LIBRARY    report what would fail in EAGLE with that library\n"
+    "  malvor-convert --check [--map MAP] [--suggest-map NEWMAP] NETLIST [LIBRARY...]\n"
+    "                                            report what would fail in EAGLE with the libraries\n"
     "  malvor-convert --help | --version\n"
     "\n"
-    "Converts a Tango netlist into an EAGLE script. LIBRARY is the EAGLE library's file name\n"
-    "or path; the file need not exist, only its name goes into the script.\n";
+    "Converts a Tango netlist into an EAGLE script. With one LIBRARY and no map, LIBRARY is the\n"
+    "EAGLE library's file name or path; the file need not exist, only its name goes into the\n"
+    "script. With a map or several libraries, every library is read.\n";
 
 struct Request {
     enum Kind { convert, list, check, help, version } kind = convert;
     std::optional<std::string> output;
+    std::optional<std::string> map;
+    std::optional<std::string> suggest_map;
     std::vector<std::string> files;
     std::string usage_error;  // what was wrong with the arguments, or empty
 };
@@ -64,12 +73,16 @@ Request parse(const std::vector<std::string>& arguments)
             request.files.push_back(argument);
         } else if (argument == "--") {
             options_done = true;
-        } else if (argument == "-o" || argument == "--output") {
-            if (request.output)
+        } else if (argument == "-o" || argument == "--output" || argument == "--map" ||
+                   argument == "--suggest-map") {
+            auto& file = argument == "--map"           ? request.map
+                         : argument == "--suggest-map" ? request.suggest_map
+                                                       : request.output;
+            if (file)
                 return usage_error(argument + " given twice");
             if (i + 1 == arguments.size())
                 return usage_error(argument + " needs a file name");
-            request.output = arguments[++i];
+            file = arguments[++i];
         } else if (auto kind = kind_of(argument)) {
             if (mode)
                 return usage_error(std::string(mode) + " and " + argument + " do not go together");
@@ -79,14 +92,21 @@ Request parse(const std::vector<std::string>& arguments)
             return usage_error("unknown option '" + argument + "'");
         }
     }
-    std::size_t wanted = 2;  // files, for a conversion or a check
-    if (request.kind == Request::list)
+    std::size_t wanted = 2;  // files at least, for a conversion
+    std::size_t most = SIZE_MAX;
+    if (request.kind == Request::check)
         wanted = 1;
+    else if (request.kind == Request::list)
+        wanted = most = 1;
     else if (request.kind == Request::help || request.kind == Request::version)
-        wanted = 0;
+        wanted = most = 0;
     if (request.output && request.kind != Request::convert)
         return usage_error(std::string(mode) + " writes no script, so takes no -o");
-    if (request.files.size() > wanted)
+    if (request.map && request.kind != Request::convert && request.kind != Request::check)
+        return usage_error(std::string(mode) + " takes no --map");
+    if (request.suggest_map && request.kind != Request::check)
+        return usage_error("--suggest-map goes with --check");
+    if (request.files.size() > most)
         return usage_error(wanted == 0 ? std::string(mode) + " takes no other arguments"
                                        : "too many arguments");
     if (request.files.size() < wanted)
@@ -136,24 +156,12 @@ int list_entries(const NetlistTables& tables, std::FILE* out)
     return ok && std::fflush(out) == 0 ? exit_ok : exit_failure;
 }
 
-int convert(const Request& request, std::FILE* out, std::FILE* err)
+// The script to standard output with -o -, else into its file.
+int write_out(const Request& request, const ByteProducer& produce, std::FILE* out, std::FILE* err)
 {
-    const std::string& netlist = request.files[0];
-    auto eaglelib = library_name_of(request.files[1]);
-    if (!eaglelib.ok()) {
-        std::fprintf(
-            err, "malvor-convert: invalid library name: %s\n", eaglelib.error.message().c_str());
-        return exit_usage;
-    }
-
-    auto tables = read_netlist_or_say(netlist, err);
-    if (!tables)
-        return exit_failure;
-
     if (request.output && *request.output == "-") {
         bool ok = true;
-        write_eagle_script(
-            *tables, eaglelib.value, [&](std::string_view piece) { ok = ok && put(out, piece); });
+        produce([&](std::string_view piece) { ok = ok && put(out, piece); });
         if (!ok || std::fflush(out) != 0) {
             std::fprintf(err, "malvor-convert: cannot write the script to standard output\n");
             return exit_failure;
@@ -161,8 +169,8 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
         return exit_ok;
     }
 
-    std::string eaglefile = request.output ? *request.output : script_path(netlist);
-    auto written = write_script(*tables, eaglelib.value, file_path_from_bytes(eaglefile));
+    std::string eaglefile = request.output ? *request.output : script_path(request.files[0]);
+    auto written = write_file_atomically(file_path_from_bytes(eaglefile), produce);
     if (!written.ok()) {
         std::fprintf(err, "malvor-convert: cannot write script '%s': %s\n", eaglefile.c_str(),
                      written.error.message().c_str());
@@ -180,6 +188,56 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
         }
     }
     return exit_ok;
+}
+
+// With libraries read: the check's problems as warnings, and the packages as they choose.
+int convert_with_libraries(const Request& request, const NetlistTables& tables, std::FILE* out,
+                           std::FILE* err)
+{
+    const std::vector<std::string> paths(request.files.begin() + 1, request.files.end());
+    auto setup = read_library_setup(paths, request.map, err);
+    if (!setup)
+        return exit_failure;
+    const PackageChoices choices(tables, setup->libraries, setup->rows);
+    auto report = check_netlist(tables, &choices);
+    number_lines(tables.source(), report.problems);
+    write_problems(err, request.files[0], report, "warning: ");
+
+    ScriptLibraries libraries;
+    for (const auto& library : setup->libraries)
+        libraries.names.push_back(library.name);
+    libraries.package_of = [&](Count k) {
+        return std::pair<std::string_view, std::size_t>(choices.package(k), choices.of(k).library);
+    };
+    if (choices.renames_pins())
+        libraries.pad_of = [&](std::string_view component, std::string_view pin) {
+            return choices.node_pad(component, pin);
+        };
+    return write_out(
+        request, [&](const auto& write) { write_eagle_script(tables, libraries, write); }, out,
+        err);
+}
+
+int convert(const Request& request, std::FILE* out, std::FILE* err)
+{
+    for (std::size_t l = 1; l < request.files.size(); ++l) {
+        auto name = library_name_of(request.files[l]);
+        if (!name.ok()) {
+            std::fprintf(
+                err, "malvor-convert: invalid library name: %s\n", name.error.message().c_str());
+            return exit_usage;
+        }
+    }
+    const std::string eaglelib = library_name_of(request.files[1]).value;
+
+    auto tables = read_netlist_or_say(request.files[0], err);
+    if (!tables)
+        return exit_failure;
+    if (request.map || request.files.size() > 2)
+        return convert_with_libraries(request, *tables, out, err);
+    return write_out(
+        request, [&](const auto& write) { write_eagle_script(*tables, eaglelib, write); }, out,
+        err);
 }
 
 }  // namespace
@@ -216,7 +274,10 @@ int run_convert_command(const std::vector<std::string>& arguments, std::FILE* ou
         return exit_ok;
     }
     case Request::check:
-        return run_check(request.files[0], request.files[1], out, err);
+        return run_check({request.files[0],
+                          std::vector<std::string>(request.files.begin() + 1, request.files.end()),
+                          request.map, request.suggest_map},
+                         out, err);
     case Request::convert:
         return convert(request, out, err);
     }

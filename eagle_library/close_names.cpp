@@ -37,13 +37,14 @@ std::size_t edit_distance(std::string_view a, std::string_view b)
 
 }  // namespace
 
-std::vector<std::string> close_names(std::string_view wanted, const std::vector<std::string>& names,
-                                     std::size_t at_most)
+std::vector<CloseName> scored_close_names(std::string_view wanted,
+                                          const std::vector<std::string>& names)
 {
+    std::vector<CloseName> found;
     const std::string lower = lower_ascii(wanted);
     const std::string plain = letters_and_digits(wanted);
-    std::vector<std::tuple<std::size_t, const std::string*>> found;
-    for (const auto& name : names) {
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        const auto& name = names[index];
         std::size_t distance = 0;
         if (!plain.empty() && letters_and_digits(name) == plain) {
             distance = 0;
@@ -57,15 +58,21 @@ std::vector<std::string> close_names(std::string_view wanted, const std::vector<
             if (distance == 0 || distance > 2 || 2 * distance >= longer)
                 continue;
         }
-        found.emplace_back(distance, &name);
+        found.push_back({distance, index});
     }
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return std::tie(std::get<0>(a), *std::get<1>(a)) <
-               std::tie(std::get<0>(b), *std::get<1>(b));
+    return found;
+}
+
+std::vector<std::string> close_names(std::string_view wanted, const std::vector<std::string>& names,
+                                     std::size_t at_most)
+{
+    auto found = scored_close_names(wanted, names);
+    std::sort(found.begin(), found.end(), [&](const CloseName& a, const CloseName& b) {
+        return std::tie(a.distance, names[a.index]) < std::tie(b.distance, names[b.index]);
     });
     std::vector<std::string> closest;
     for (std::size_t i = 0; i < found.size() && i < at_most; ++i)
-        closest.push_back(*std::get<1>(found[i]));
+        closest.push_back(names[found[i].index]);
     return closest;
 }
 

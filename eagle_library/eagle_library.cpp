@@ -87,9 +87,12 @@ void EagleLibrary::add_package(std::string_view name, const std::vector<std::str
     if (numbers_.insert(name, static_cast<std::uint32_t>(names_.size())) != names_.size())
         return;
     FoldedNameTable numbers(pads.size());
+    std::vector<std::string> pad_names;
     for (auto pad : pads)
-        numbers.insert(pad, static_cast<std::uint32_t>(numbers.size()));
+        if (numbers.insert(pad, static_cast<std::uint32_t>(numbers.size())) == pad_names.size())
+            pad_names.emplace_back(pad);
     names_.emplace_back(name);
+    pad_names_.push_back(std::move(pad_names));
     pads_.push_back(std::move(numbers));
 }
 

@@ -29,6 +29,11 @@ public:
     std::size_t pad_count(std::size_t package) const { return pads_[package].size(); }
     // The number (0 .. pad_count - 1) of a pad of the package, ignoring ASCII case, or none.
     std::size_t find_pad(std::size_t package, std::string_view pad) const;
+    // The pads as the file writes them, numbered as find_pad numbers them.
+    const std::vector<std::string>& pad_names(std::size_t package) const
+    {
+        return pad_names_[package];
+    }
 
     // Building: a later package of a name already present adds nothing, as EAGLE keeps one.
     void add_package(std::string_view name, const std::vector<std::string_view>& pads);
@@ -36,7 +41,8 @@ public:
 private:
     std::vector<std::string> names_;     // as the file writes them
     std::vector<FoldedNameTable> pads_;  // of each package: numbered 0, 1, ...
-    FoldedNameTable numbers_{16};        // of the packages, by name
+    std::vector<std::vector<std::string>> pad_names_;
+    FoldedNameTable numbers_{16};  // of the packages, by name
 };
 
 struct LibraryResult {
