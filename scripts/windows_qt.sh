@@ -27,7 +27,7 @@ options=(
   -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF
   -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF
   -DFEATURE_icu=OFF -DFEATURE_zstd=OFF -DFEATURE_jpeg=OFF -DFEATURE_freetype=OFF
-  -DFEATURE_direct2d=OFF
+  -DFEATURE_direct2d=OFF -DFEATURE_dynamicgl=OFF
   # Debian's source leaves out src/3rdparty/wintab, which tablet events need.
   -DFEATURE_tabletevent=OFF
   -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_png=OFF
@@ -43,15 +43,19 @@ exec 9>"$cache/qt.lock"
 flock 9
 if [ ! -f "$prefix/.complete" ]; then
   work="$cache/qt-build-$key"
-  rm -rf "$work" "$prefix"
-  mkdir -p "$work"
+  rm -rf "$prefix"
   log="$work/build.log"
   echo "Building Qt $version for Windows into $prefix (once; about half an hour on 2 cores)" >&2
   start=$SECONDS
-  "$project/scripts/apt_source.sh" "qt6-base=$version" "$work/download"
-  # dpkg-source applies Debian's own patches (its security fixes among them) as Debian builds it.
-  dpkg-source -x "$work/download/qt6-base_${version#*:}.dsc" "$work/src" >/dev/null
-  patch -d "$work/src" -p1 --quiet <"$patch_file"
+  # A build that was stopped goes on where it stopped: the sources are there when patched.
+  if [ ! -f "$work/src/.patched" ]; then
+    rm -rf "$work" && mkdir -p "$work"
+    "$project/scripts/apt_source.sh" "qt6-base=$version" "$work/download"
+    # dpkg-source applies Debian's own patches (its security fixes among them) as Debian does.
+    dpkg-source -x "$work/download/qt6-base_${version#*:}.dsc" "$work/src" >/dev/null 2>&1
+    patch -d "$work/src" -p1 --quiet <"$patch_file"
+    touch "$work/src/.patched"
+  fi
   cmake -S "$work/src" -B "$work/build" -G Ninja "-DCMAKE_INSTALL_PREFIX=$prefix" "${options[@]}" \
     >"$log" 2>&1 || { tail -n 40 "$log" >&2; exit 1; }
   cmake --build "$work/build" -j"$(nproc)" >>"$log" 2>&1 || { tail -n 40 "$log" >&2; exit 1; }
