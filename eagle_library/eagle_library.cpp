@@ -1,11 +1,8 @@
 #include "eagle_library.h"
 
-#include "large_memory.h"
+#include "xml_scan.h"
 
-#include <pugixml.hpp>
-
-#include <algorithm>
-#include <utility>
+#include <charconv>
 #include <vector>
 
 namespace malvor {
@@ -13,62 +10,6 @@ namespace {
 
 // Both forms of EAGLE 5 and older (version 3: 0x10 0x80; versions 4 and 5: 0x10 0x00) begin so.
 constexpr char binary_library_start = 0x10;
-
-// The parse tree of a large library is many small pieces: while a library is read, pugixml
-// takes them from a few large blocks (see large_memory.h), which go all at once afterwards.
-// One library is read at a time.
-class TreeMemory {
-public:
-    TreeMemory()
-        : allocate_(pugi::get_memory_allocation_function()),
-          deallocate_(pugi::get_memory_deallocation_function())
-    {
-        current = this;
-        pugi::set_memory_management_functions(&take, &give_back);
-    }
-    TreeMemory(const TreeMemory&) = delete;
-    TreeMemory& operator=(const TreeMemory&) = delete;
-    ~TreeMemory()
-    {
-        pugi::set_memory_management_functions(allocate_, deallocate_);
-        current = nullptr;
-        for (auto [block, size] : blocks_)
-            release_large(block, size);
-    }
-
-private:
-    static constexpr std::size_t block_size = std::size_t{4} << 20;
-    static constexpr std::size_t alignment = alignof(std::max_align_t);
-
-    static void* take(std::size_t bytes) { return current->next(bytes); }
-    static void give_back(void*) {}
-
-    void* next(std::size_t bytes)
-    {
-        bytes = (bytes + alignment - 1) / alignment * alignment;
-        if (bytes > left_) {
-            const std::size_t size = std::max(block_size, bytes);
-            try {
-                blocks_.emplace_back(allocate_large(size), size);
-            } catch (const std::bad_alloc&) {
-                return nullptr;  // pugixml reports that it ran out of memory
-            }
-            free_ = static_cast<char*>(blocks_.back().first);
-            left_ = size;
-        }
-        void* piece = free_;
-        free_ += bytes;
-        left_ -= bytes;
-        return piece;
-    }
-
-    static inline TreeMemory* current = nullptr;
-    pugi::allocation_function allocate_;
-    pugi::deallocation_function deallocate_;
-    std::vector<std::pair<void*, std::size_t>> blocks_;
-    char* free_ = nullptr;
-    std::size_t left_ = 0;
-};
 
 }  // namespace
 
@@ -78,21 +19,38 @@ std::size_t EagleLibrary::find_package(std::string_view name) const
     return found == FoldedNameTable::none ? none : found;
 }
 
+std::string_view EagleLibrary::pad_key(std::size_t package, std::string_view pad) const
+{
+    char number[24];
+    const auto end = std::to_chars(number, number + sizeof number, package).ptr;
+    key_.assign(number, end);
+    key_ += ':';
+    key_ += pad;
+    return key_;
+}
+
 std::size_t EagleLibrary::find_pad(std::size_t package, std::string_view pad) const
 {
-    auto found = pads_[package].find(pad);
+    auto found = pads_.find(pad_key(package, pad));
     return found == FoldedNameTable::none ? none : found;
 }
 
-void EagleLibrary::add_package(std::string_view name, const std::vector<std::string_view>& pads)
+void EagleLibrary::start_package(std::string_view name)
 {
-    if (numbers_.insert(name, static_cast<std::uint32_t>(names_.size())) != names_.size())
+    const std::size_t package = names_.size();
+    adding_pads_ = numbers_.insert(name, static_cast<std::uint32_t>(package)) == package;
+    if (adding_pads_) {
+        names_.emplace_back(name);
+        pad_counts_.push_back(0);
+    }
+}
+
+void EagleLibrary::add_pad(std::string_view pad)
+{
+    if (!adding_pads_)
         return;
-    FoldedNameTable numbers(pads.size());
-    for (auto pad : pads)
-        numbers.insert(pad, static_cast<std::uint32_t>(numbers.size()));
-    names_.emplace_back(name);
-    pads_.push_back(std::move(numbers));
+    auto& count = pad_counts_.back();
+    count += pads_.insert(pad_key(names_.size() - 1, pad), count) == count ? 1 : 0;
 }
 
 LibraryResult read_eagle_library(std::string_view bytes)
@@ -102,30 +60,45 @@ LibraryResult read_eagle_library(std::string_view bytes)
         result.error = LibraryError::binary_library;
         return result;
     }
-    TreeMemory memory;  // outlives the document
-    pugi::xml_document document;
-    auto parsed = document.load_buffer(bytes.data(), bytes.size());
-    if (!parsed) {
-        result.error = LibraryError::not_xml;
-        result.detail = std::string(parsed.description()) + " at byte " +
-                        std::to_string(parsed.offset);
-        return result;
-    }
-    auto library = document.child("eagle").child("drawing").child("library");
-    if (!library) {
-        result.error = LibraryError::not_eagle_library;
-        return result;
-    }
-    std::vector<std::string_view> pads;
-    for (auto package : library.child("packages").children("package")) {
-        pads.clear();
-        for (auto contact : package.children()) {
-            std::string_view kind = contact.name();
-            if (kind == "pad" || kind == "smd")
-                pads.emplace_back(contact.attribute("name").value());
+    // The path to the packages, one element a level; only the first of each is used. Below
+    // it, every package and the pads and smds in it.
+    static constexpr std::string_view path[] = {"eagle", "drawing", "library", "packages"};
+    constexpr std::size_t package_depth = std::size(path) + 1;
+    std::size_t matched = 0;            // levels of the open elements that follow the path
+    bool passed[std::size(path)] = {};  // each level of the path is entered once
+    bool library_found = false;
+
+    XmlScanHandlers handlers;
+    handlers.open = [&](std::size_t depth, std::string_view name, std::string_view attributes) {
+        if (depth != matched + 1)
+            return;
+        if (depth < package_depth) {
+            if (name == path[depth - 1] && !passed[depth - 1]) {
+                matched = depth;
+                library_found = library_found || depth == 3;
+            }
+        } else if (depth == package_depth && name == "package") {
+            matched = depth;
+            result.library.start_package(xml_attribute(attributes, "name").value_or(""));
+        } else if (depth == package_depth + 1 && (name == "pad" || name == "smd")) {
+            result.library.add_pad(xml_attribute(attributes, "name").value_or(""));
         }
-        result.library.add_package(package.attribute("name").value(), pads);
+    };
+    handlers.close = [&](std::size_t depth) {
+        if (depth != matched)
+            return;
+        matched = depth - 1;
+        if (depth < package_depth)
+            passed[depth - 1] = true;
+    };
+    if (auto error = scan_xml(bytes, handlers)) {
+        result = LibraryResult();
+        result.error = LibraryError::not_xml;
+        result.detail = error->reason + " at byte " + std::to_string(error->offset);
+        return result;
     }
+    if (!library_found)
+        result.error = LibraryError::not_eagle_library;
     return result;
 }
 

@@ -6,17 +6,25 @@
 // children of a package carry its pad names. Everything else in the file is ignored: devices,
 // symbols, and elements and attributes of newer EAGLE versions. EAGLE compares package and
 // pad names ignoring ASCII case, and so does the library.
+//
+// The file is read in one pass that keeps only the names (see xml_scan.h), and the pads of
+// all packages share one table, so that a file of many tiny elements costs little more
+// memory than one of a few large ones.
 
 #include "folded_name_table.h"
 #include "library_errors.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 namespace malvor {
+
+// The largest library read: the largest EAGLE libraries in use are a few megabytes.
+inline constexpr std::uint64_t largest_library = std::uint64_t{64} << 20;
 
 class EagleLibrary {
 public:
@@ -26,17 +34,26 @@ public:
     const std::vector<std::string>& package_names() const { return names_; }
     // The package of a name, ignoring ASCII case, or none.
     std::size_t find_package(std::string_view name) const;
-    std::size_t pad_count(std::size_t package) const { return pads_[package].size(); }
+    std::size_t pad_count(std::size_t package) const { return pad_counts_[package]; }
     // The number (0 .. pad_count - 1) of a pad of the package, ignoring ASCII case, or none.
     std::size_t find_pad(std::size_t package, std::string_view pad) const;
 
-    // Building: a later package of a name already present adds nothing, as EAGLE keeps one.
-    void add_package(std::string_view name, const std::vector<std::string_view>& pads);
+    // Building, a package and then its pads: a later package of a name already present adds
+    // nothing, as EAGLE keeps one, and neither do its pads.
+    void start_package(std::string_view name);
+    void add_pad(std::string_view pad);
 
 private:
-    std::vector<std::string> names_;     // as the file writes them
-    std::vector<FoldedNameTable> pads_;  // of each package: numbered 0, 1, ...
-    FoldedNameTable numbers_{16};        // of the packages, by name
+    // The key of a pad in `pads_`: the package's number, ':' and the pad's name, as neither
+    // digits nor ':' change when case is ignored.
+    std::string_view pad_key(std::size_t package, std::string_view pad) const;
+
+    std::vector<std::string> names_;         // as the file writes them
+    std::vector<std::uint32_t> pad_counts_;  // of each package
+    FoldedNameTable numbers_{16};            // of the packages, by name
+    FoldedNameTable pads_{16};               // of all packages: numbered 0, 1, ... in each
+    mutable std::string key_;                // the last pad_key
+    bool adding_pads_ = false;               // to the last package
 };
 
 struct LibraryResult {
