@@ -5,6 +5,7 @@
 #include "large_memory.h"
 #include "node_split.h"
 #include "script_names.h"
+#include "shown_text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -186,6 +187,14 @@ private:
         report_.problems.push_back({position, 0, start, report_.messages.size() - start});
     }
 
+    // EAGLE would read a control character as part of the script: an ESC or a NUL inside a
+    // name, a value or a node breaks the statement around it.
+    void check_characters(std::size_t at, const char* what, std::string_view text)
+    {
+        if (has_control_character(text))
+            report(at, {what, " '", text, "' holds a control character"});
+    }
+
     const std::string& package_hint(std::string_view package)
     {
         auto [cached, added] = hints_.try_emplace(lower_ascii(package));
@@ -218,6 +227,9 @@ private:
     void check_component(Count k, std::uint64_t hash)
     {
         auto [name, pack, value] = tables_.component(k);
+        check_characters(position(name), "component", name);
+        check_characters(position(pack), "package", pack);
+        check_characters(position(value), "value", value);
         auto earlier = component_names_.insert(name, hash, static_cast<std::uint32_t>(k));
         if (earlier != k)
             report(position(name), {"component '", name, "' has the name of component '",
@@ -246,6 +258,7 @@ private:
         for (Count i = 1; i <= tables_.net_count(); ++i) {
             const auto name = tables_.sig_name(i);
             const auto name_line = tables_.sig_name_start(i);
+            check_characters(name_line, "net", name);
             auto earlier = nets.insert(name, static_cast<std::uint32_t>(i));
             if (earlier != i)
                 report(name_line, {"net '", name, "' has the name of net '",
@@ -259,6 +272,7 @@ private:
                 if (node.empty())
                     continue;  // the script leaves it out
                 ++written;
+                check_characters(position(node), "node", node);
                 const auto pad = node_pad(looked_up);
                 if (pad == EagleLibrary::none)
                     continue;
