@@ -99,6 +99,7 @@ TEST(FileEdges, NetlistSources)
         {"a link to /dev/urandom", "ln -s /dev/urandom u.net && $C -o out.scr u.net p.lbr", 1, cannot("read netlist", "u.net", FileError::device_or_socket), "test ! -e out.scr"},
         {"2 GiB", "truncate -s 2G big.net && $C -o out.scr big.net p.lbr", 1, cannot("read netlist", "big.net", too_large), "test ! -e out.scr"},
         {"50 GB", "truncate -s 50G big.net && $C --list big.net", 1, cannot("read netlist", "big.net", too_large), "true"},
+        {"--list shows control characters as \\xHH on a terminal only", "printf '[\\r\\nR\\033[2J1\\r\\nP\\r\\nV\\r\\n]\\r\\n' >e.net && script -qec \"$C --list e.net\" /dev/null </dev/null >tty.txt && $C --list e.net >raw.txt", 0, "", "printf '001  :   R\\\\x1B[2J1   P   V\\r\\n' | cmp - tty.txt && printf '001  :   R\\033[2J1   P   V\\n' | cmp - raw.txt"},
         {"a pipe", "cat amp.net | $C -o out.scr /dev/stdin p.lbr", 0, "", "cmp out.scr want.scr"},
         {"a FIFO", "mkfifo f.net && { cat amp.net >f.net & } && $C -o out.scr f.net p.lbr", 0, "", "cmp out.scr want.scr"},
         // clang-format on
