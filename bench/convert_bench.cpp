@@ -157,8 +157,9 @@ int main(int argc, char** argv)
         std::ofstream(folder / "long.net", std::ios::binary) << long_netlist;
         std::ofstream(folder / "long.lbr", std::ios::binary)
             << long_library + "</packages></library></drawing></eagle>";
-        auto hints = best_run({converter, "--check", (folder / "long.net").string(),
-                               (folder / "long.lbr").string()}, 3);
+        auto hints = best_run(
+            {converter, "--check", (folder / "long.net").string(), (folder / "long.lbr").string()},
+            3);
         std::printf("hints for 100 packages of 2000 letters: check %.3f s\n", hints.seconds);
     }
 
@@ -184,9 +185,10 @@ int main(int argc, char** argv)
             const double mb = static_cast<double>(text.size()) / 1e6;
             std::string().swap(text);
             auto check = best_run({converter, "--check", (folder / "one.net").string(),
-                                   (folder / "near.lbr").string()}, 3);
-            std::printf("library of %.1f MB of %s: check %.3f s, %.1f MB peak (%.2fx)\n", mb,
-                        what, check.seconds, check.peak_mb, check.peak_mb / mb);
+                                   (folder / "near.lbr").string()},
+                                  3);
+            std::printf("library of %.1f MB of %s: check %.3f s, %.1f MB peak (%.2fx)\n", mb, what,
+                        check.seconds, check.peak_mb, check.peak_mb / mb);
         }
     }
     std::filesystem::remove_all(folder);

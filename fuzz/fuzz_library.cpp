@@ -26,8 +26,8 @@ void check(bool ok, const char* what, std::string_view detail = {})
 {
     if (ok)
         return;
-    std::fprintf(stderr, "property violated: %s\n  detail: %.400s\n", what,
-                 std::string(detail).c_str());
+    std::fprintf(
+        stderr, "property violated: %s\n  detail: %.400s\n", what, std::string(detail).c_str());
     std::abort();
 }
 
@@ -36,12 +36,12 @@ const std::deque<malvor::NetlistTables>& netlists()
 {
     static const std::deque<malvor::NetlistTables> all = [] {
         std::deque<malvor::NetlistTables> tables;
-        for (const char* text : {
-                 "[\r\nR1\r\nR0805\r\n10k\r\n]\r\n[\r\nQ1\r\nsot23\r\nBC847\r\n]\r\n"
-                 "(\r\nGND\r\nR1-1\r\nQ1-E\r\nR1,1\r\nQ1-X\r\nR9-2\r\n)\r\n(\r\nN\r\nR1,2\r\n)\r\n",
-                 "[\r\nJ1\r\nUSB-B$1\r\nUSB\r\n]\r\n[\r\nj1\r\nJACK \"2'\" & co\r\n\x1b\r\n]\r\n"
-                 "(\r\nDM\r\nJ1-D-\r\nJ1,GND@1\r\nJ1-5-2\r\n)\r\n",
-                 "[\r\nU1\r\n\r\n\r\n]\r\n(\r\n\r\nU1-1\r\nU1-\r\n)\r\n"}) {
+        for (const char* text :
+             {"[\r\nR1\r\nR0805\r\n10k\r\n]\r\n[\r\nQ1\r\nsot23\r\nBC847\r\n]\r\n"
+              "(\r\nGND\r\nR1-1\r\nQ1-E\r\nR1,1\r\nQ1-X\r\nR9-2\r\n)\r\n(\r\nN\r\nR1,2\r\n)\r\n",
+              "[\r\nJ1\r\nUSB-B$1\r\nUSB\r\n]\r\n[\r\nj1\r\nJACK \"2'\" & co\r\n\x1b\r\n]\r\n"
+              "(\r\nDM\r\nJ1-D-\r\nJ1,GND@1\r\nJ1-5-2\r\n)\r\n",
+              "[\r\nU1\r\n\r\n\r\n]\r\n(\r\n\r\nU1-1\r\nU1-\r\n)\r\n"}) {
             tables.push_back(malvor::read_tango(std::string(text)));
         }
         return tables;

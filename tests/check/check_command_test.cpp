@@ -120,11 +120,13 @@ TEST_F(Check, HostileNamesAndLibraries)
         std::string err;
         std::uintmax_t size = 0;  // LIB made this large instead (sparse)
     };
-    const std::string packages = "<eagle><drawing><library><packages><package name=\"R08&#13;5\"/><package name=\"Q&#x1b;[2J\"/></packages></library></drawing></eagle>";
+    const std::string packages =
+        "<eagle><drawing><library><packages><package name=\"R08&#13;5\"/><package name=\"Q&#x1b;[2J\"/></packages></library></drawing></eagle>";
     std::string million_open;
     for (int i = 0; i < 1000000; ++i)
         million_open += "<x>";
-    const std::string not_xml = "malvor-convert: library 'LIB' is not an XML file, so no EAGLE library: ";
+    const std::string not_xml =
+        "malvor-convert: library 'LIB' is not an XML file, so no EAGLE library: ";
     const Case cases[] = {
         // clang-format off
         {"an ESC in a component name", packages, component("R\x1b[2J", "Q\x1b[2J"), 3, "NET:2: component 'R\\x1B[2J' holds a control character\nNET:3: package 'Q\\x1B[2J' holds a control character\n2 problems, 1 component, 0 nets\n", ""},
@@ -169,7 +171,8 @@ TEST_F(Check, MemoryRunningOutInAnyStepIsAMessage)
     int failed = 0;
     int finished = 0;
     for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"--check", net, library}, {"--list", net},
+         {std::vector<std::string>{"--check", net, library},
+          {"--list", net},
           {"-o", (folder / "out.scr").string(), net, library}}) {
         for (long extra_mib : {2, 8, 12, 16, 20, 24, 64}) {
             pid_t child = ::fork();

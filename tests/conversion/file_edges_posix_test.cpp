@@ -10,8 +10,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
