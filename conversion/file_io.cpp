@@ -235,10 +235,13 @@ fs::path temporary_name(const fs::path& folder, const fs::path& script)
 {
     static std::mt19937_64 random{std::random_device{}()};
     static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string name = "." + script.filename().string().substr(0, 200) + ".";
+    std::string tail = ".";
     for (int i = 0; i < 8; ++i)
-        name += letters[random() % (sizeof letters - 1)];
-    name += ".tmp";
+        tail += letters[random() % (sizeof letters - 1)];
+    tail += ".tmp";
+    fs::path name = ".";
+    name += script.filename().native().substr(0, 200);  // in the system's own characters
+    name += tail;
     return folder / name;
 }
 
