@@ -1,5 +1,7 @@
 #include "shown_text.h"
 
+#include <array>
+
 namespace malvor {
 namespace {
 
@@ -87,12 +89,21 @@ std::string shown(std::string_view text)
 
 bool has_control_character(std::string_view text)
 {
+    // Most names hold none of the bytes that may start one: a table finds them quickly.
+    static constexpr auto may_start = [] {
+        std::array<bool, 256> table{};
+        for (int c = 0; c < 0x20; ++c)
+            table[static_cast<std::size_t>(c)] = c != '\t';
+        table[0x7f] = table[0xc2] = true;
+        return table;
+    }();
     for (std::size_t pos = 0; pos < text.size(); ++pos) {
         const auto c = static_cast<unsigned char>(text[pos]);
-        if (c < 0x20 ? c != '\t' : c == 0x7f)
+        if (!may_start[c])
+            continue;
+        if (c != 0xc2)
             return true;
-        if (c == 0xc2 && pos + 1 < text.size() &&
-            static_cast<unsigned char>(text[pos + 1]) >= 0x80 &&
+        if (pos + 1 < text.size() && static_cast<unsigned char>(text[pos + 1]) >= 0x80 &&
             static_cast<unsigned char>(text[pos + 1]) < 0xa0)
             return true;
     }

@@ -3,6 +3,7 @@
 #include "xml_scan.h"
 
 #include <charconv>
+#include <cstring>
 #include <vector>
 
 namespace malvor {
@@ -10,6 +11,28 @@ namespace {
 
 // Both forms of EAGLE 5 and older (version 3: 0x10 0x80; versions 4 and 5: 0x10 0x00) begin so.
 constexpr char binary_library_start = 0x10;
+
+// The key of a pad in the table of all pads, in `buffer` when it fits (as nearly all do: the
+// check looks one up for every node), else in `longer`.
+template <std::size_t room>
+std::string_view pad_key(std::size_t package, std::string_view pad, char (&buffer)[room],
+                         std::string& longer)
+{
+    char number[24];
+    const auto digits = static_cast<std::size_t>(
+        std::to_chars(number, number + sizeof number, package).ptr - number);
+    if (digits + 1 + pad.size() > room) {
+        longer.assign(number, digits);
+        longer += ':';
+        longer += pad;
+        return longer;
+    }
+    std::memcpy(buffer, number, digits);
+    buffer[digits] = ':';
+    if (!pad.empty())
+        std::memcpy(buffer + digits + 1, pad.data(), pad.size());
+    return {buffer, digits + 1 + pad.size()};
+}
 
 }  // namespace
 
@@ -19,19 +42,11 @@ std::size_t EagleLibrary::find_package(std::string_view name) const
     return found == FoldedNameTable::none ? none : found;
 }
 
-std::string_view EagleLibrary::pad_key(std::size_t package, std::string_view pad) const
-{
-    char number[24];
-    const auto end = std::to_chars(number, number + sizeof number, package).ptr;
-    key_.assign(number, end);
-    key_ += ':';
-    key_ += pad;
-    return key_;
-}
-
 std::size_t EagleLibrary::find_pad(std::size_t package, std::string_view pad) const
 {
-    auto found = pads_.find(pad_key(package, pad));
+    char buffer[64];
+    std::string longer;
+    auto found = pads_.find(pad_key(package, pad, buffer, longer));
     return found == FoldedNameTable::none ? none : found;
 }
 
@@ -50,7 +65,9 @@ void EagleLibrary::add_pad(std::string_view pad)
     if (!adding_pads_)
         return;
     auto& count = pad_counts_.back();
-    count += pads_.insert(pad_key(names_.size() - 1, pad), count) == count ? 1 : 0;
+    char buffer[64];
+    std::string longer;
+    count += pads_.insert(pad_key(names_.size() - 1, pad, buffer, longer), count) == count ? 1 : 0;
 }
 
 LibraryResult read_eagle_library(std::string_view bytes)

@@ -44,10 +44,6 @@ public:
     void add_pad(std::string_view pad);
 
 private:
-    // The key of a pad in `pads_`: the package's number, ':' and the pad's name, as neither
-    // digits nor ':' change when case is ignored.
-    std::string_view pad_key(std::size_t package, std::string_view pad) const;
-
     std::vector<std::string> names_;         // as the file writes them
     std::vector<std::uint32_t> pad_counts_;  // of each package
     FoldedNameTable numbers_{16};            // of the packages, by name
