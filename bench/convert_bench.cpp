@@ -166,6 +166,55 @@ int main(int argc, char** argv)
         "converting with them %.3f s\n",
         "map, 2 libs:", check.seconds, check.peak_mb, check.seconds / convert.seconds,
         mapped.seconds);
+
+    // Hints for packages of long names: 100 components whose 2,000-letter packages the library
+    // lacks, against 100 packages of such names, each a letter or two away or not close.
+    {
+        std::string long_netlist, long_library = "<eagle><drawing><library><packages>";
+        for (int i = 0; i < 100; ++i) {
+            std::string name(2000, static_cast<char>('a' + i % 26));
+            name[static_cast<std::size_t>(i)] = 'X';
+            long_netlist += "[\r\nU" + std::to_string(i) + "\r\n" + name + "\r\nV\r\n]\r\n";
+            name[static_cast<std::size_t>(i) + 1] = 'Y';
+            long_library += "<package name=\"" + name + "\"/>";
+        }
+        std::ofstream(folder / "long.net", std::ios::binary) << long_netlist;
+        std::ofstream(folder / "long.lbr", std::ios::binary)
+            << long_library + "</packages></library></drawing></eagle>";
+        auto hints = best_run(
+            {converter, "--check", (folder / "long.net").string(), (folder / "long.lbr").string()},
+            3);
+        std::printf("hints for 100 packages of 2000 letters: check %.3f s\n", hints.seconds);
+    }
+
+    // Memory of reading libraries near the 64 MiB limit, against a netlist of one component:
+    // packages without pads, and realistic packages.
+    {
+        const std::string one = "[\r\nR1\r\nNONE\r\nV\r\n]\r\n";  // not in the library
+        std::ofstream(folder / "one.net", std::ios::binary) << one;
+        for (const char* what : {"empty packages", "realistic packages"}) {
+            // Made, written and dropped before the run: a child forked from this process
+            // would count it in its peak.
+            std::string text;
+            if (what[0] == 'e') {
+                // The most the reader keeps for a file of that size: a package a few bytes.
+                text = "<eagle><drawing><library><packages>";
+                for (int k = 0; text.size() < (std::size_t{63} << 20); ++k)
+                    text += "<package name=\"" + std::to_string(k) + "\"/>";
+                text += "</packages></library></drawing></eagle>";
+            } else {
+                text = malvor::bench::generate_library(10000);
+            }
+            std::ofstream(folder / "near.lbr", std::ios::binary) << text;
+            const double mb = static_cast<double>(text.size()) / 1e6;
+            std::string().swap(text);
+            auto check = best_run({converter, "--check", (folder / "one.net").string(),
+                                   (folder / "near.lbr").string()},
+                                  3);
+            std::printf("library of %.1f MB of %s: check %.3f s, %.1f MB peak (%.2fx)\n", mb, what,
+                        check.seconds, check.peak_mb, check.peak_mb / mb);
+        }
+    }
     std::filesystem::remove_all(folder);
     return 0;
 }

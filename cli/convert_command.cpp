@@ -6,13 +6,22 @@
 #include "library_setup.h"
 #include "netlist_check.h"
 #include "script_names.h"
+#include "shown_text.h"
 #include "version.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace malvor {
 namespace {
@@ -121,11 +130,41 @@ bool put(std::FILE* out, std::string_view bytes)
 
 std::optional<NetlistTables> read_netlist_or_say(const std::string& path, std::FILE* err)
 {
+    report_bus_errors_as(changed_while_read("netlist", path));
     auto read = read_netlist(file_path_from_bytes(path), ReadKind::regular_or_pipe);
     if (read.ok())
         return std::move(read.value);
     report_unreadable(err, "netlist", path, read.error);
     return std::nullopt;
+}
+
+bool is_terminal(std::FILE* stream)
+{
+#ifdef _WIN32
+    return ::_isatty(::_fileno(stream)) != 0;
+#else
+    return ::isatty(::fileno(stream)) != 0;
+#endif
+}
+
+// The standard stream that `path` names as an open file (the same file, not only the same
+// name: also /dev/stdout, /dev/fd/N or a file the shell redirected into), or null.
+std::FILE* stream_named(const std::string& path, std::FILE* out, std::FILE* err)
+{
+#ifdef _WIN32
+    (void)path, (void)out, (void)err;
+#else
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0)
+        return nullptr;
+    for (std::FILE* stream : {out, err}) {
+        struct stat open {};
+        if (::fstat(::fileno(stream), &open) == 0 && open.st_dev == named.st_dev &&
+            open.st_ino == named.st_ino)
+            return stream;
+    }
+#endif
+    return nullptr;
 }
 
 int list_entries(const NetlistTables& tables, std::FILE* out)
@@ -134,12 +173,23 @@ int list_entries(const NetlistTables& tables, std::FILE* out)
     constexpr std::size_t flush_at = std::size_t{1} << 20;
     std::string buffer;
     buffer.reserve(flush_at + 4096);
+    // A terminal would act on control characters in the names; elsewhere the lines stay exact.
+    const bool to_terminal = is_terminal(out);
+    std::string raw;
+    std::size_t entry_start = 0;
     bool ok = true;
     auto line_done = [&] {
+        if (to_terminal) {
+            raw.assign(buffer, entry_start);
+            buffer.resize(entry_start);
+            append_shown(buffer, raw);
+        }
         buffer += '\n';
+        entry_start = buffer.size();
         if (buffer.size() >= flush_at) {
             ok = put(out, buffer);
             buffer.clear();
+            entry_start = 0;
         }
     };
     for (Count k = 1; k <= tables.component_count() && ok; ++k) {
@@ -159,11 +209,15 @@ int list_entries(const NetlistTables& tables, std::FILE* out)
 // The script to standard output with -o -, else into its file.
 int write_out(const Request& request, const ByteProducer& produce, std::FILE* out, std::FILE* err)
 {
-    if (request.output && *request.output == "-") {
+    std::FILE* stream = nullptr;
+    if (request.output)
+        stream = *request.output == "-" ? out : stream_named(*request.output, out, err);
+    if (stream) {
         bool ok = true;
-        produce([&](std::string_view piece) { ok = ok && put(out, piece); });
-        if (!ok || std::fflush(out) != 0) {
-            std::fprintf(err, "malvor-convert: cannot write the script to standard output\n");
+        produce([&](std::string_view piece) { ok = ok && put(stream, piece); });
+        if (!ok || std::fflush(stream) != 0) {
+            std::fprintf(err, "malvor-convert: cannot write the script to standard %s\n",
+                         stream == out ? "output" : "error");
             return exit_failure;
         }
         return exit_ok;
@@ -172,8 +226,8 @@ int write_out(const Request& request, const ByteProducer& produce, std::FILE* ou
     std::string eaglefile = request.output ? *request.output : script_path(request.files[0]);
     auto written = write_file_atomically(file_path_from_bytes(eaglefile), produce);
     if (!written.ok()) {
-        std::fprintf(err, "malvor-convert: cannot write script '%s': %s\n", eaglefile.c_str(),
-                     written.error.message().c_str());
+        std::fprintf(err, "malvor-convert: cannot write script '%s': %s\n",
+                     shown(eaglefile).c_str(), written.error.message().c_str());
         return exit_failure;
     }
     if (!request.output) {
@@ -196,6 +250,7 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
 {
     const std::vector<std::string> paths(request.files.begin() + 1, request.files.end());
     auto setup = read_library_setup(paths, request.map, err);
+    report_bus_errors_as(changed_while_read("netlist", request.files[0]));
     if (!setup)
         return exit_failure;
     const PackageChoices choices(tables, setup->libraries, setup->rows);
@@ -240,22 +295,17 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
         err);
 }
 
-}  // namespace
-
-void report_unreadable(std::FILE* err, const char* what, const std::string& path,
-                       std::error_code reason)
-{
-    std::fprintf(err, "malvor-convert: cannot read %s '%s': %s\n", what, path.c_str(),
-                 reason.message().c_str());
-}
-
-int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err)
+// `netlist` gets the netlist's name as soon as it is known.
+int run_request(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err,
+                std::string& netlist)
 {
     auto request = parse(arguments);
     if (!request.usage_error.empty()) {
-        std::fprintf(err, "malvor-convert: %s\n%s", request.usage_error.c_str(), usage_text);
+        std::fprintf(err, "malvor-convert: %s\n%s", shown(request.usage_error).c_str(), usage_text);
         return exit_usage;
     }
+    if (!request.files.empty())
+        netlist = request.files[0];
     switch (request.kind) {
     case Request::help:
         std::fputs(usage_text, out);
@@ -280,6 +330,44 @@ int run_convert_command(const std::vector<std::string>& arguments, std::FILE* ou
                          out, err);
     case Request::convert:
         return convert(request, out, err);
+    }
+    return exit_failure;
+}
+
+}  // namespace
+
+void report_unreadable(std::FILE* err, const char* what, const std::string& path,
+                       std::error_code reason)
+{
+    std::fprintf(err, "malvor-convert: cannot read %s '%s': %s\n", what, shown(path).c_str(),
+                 reason.message().c_str());
+}
+
+std::string changed_while_read(const char* what, const std::string& path)
+{
+    return "malvor-convert: " + std::string(what) + " '" + shown(path) +
+           "' changed while it was read\n";
+}
+
+std::error_code out_of_memory()
+{
+    return std::make_error_code(std::errc::not_enough_memory);
+}
+
+int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err)
+{
+    // The steps report their own failures; this is the last resort for memory running out
+    // elsewhere, named after the netlist, which every run reads.
+    std::string netlist;
+    try {
+        return run_request(arguments, out, err, netlist);
+    } catch (const std::bad_alloc&) {
+        if (netlist.empty())
+            std::fprintf(err, "malvor-convert: %s\n", out_of_memory().message().c_str());
+        else
+            report_unreadable(err, "netlist", netlist, out_of_memory());
+    } catch (const std::exception& error) {
+        std::fprintf(err, "malvor-convert: %s\n", shown(error.what()).c_str());
     }
     return exit_failure;
 }

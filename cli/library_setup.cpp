@@ -3,22 +3,34 @@
 #include "conversion_steps.h"
 #include "convert_command.h"
 #include "eagle_library.h"
+#include "file_io.h"
+#include "shown_text.h"
+
+#include <new>
 
 namespace malvor {
 namespace {
 
 std::optional<EagleLibrary> read_library_or_say(const std::string& path, std::FILE* err)
 {
-    auto file = read_whole_file(file_path_from_bytes(path));
+    report_bus_errors_as(changed_while_read("library", path));
+    auto file = read_whole_file(file_path_from_bytes(path), ReadKind::regular_or_pipe,
+                                {largest_library, FileError::library_too_large});
     if (!file.ok()) {
         report_unreadable(err, "library", path, file.error);
         return std::nullopt;
     }
-    auto parts = read_eagle_library(file.value.view());
+    LibraryResult parts;
+    try {
+        parts = read_eagle_library(file.value.view());
+    } catch (const std::bad_alloc&) {
+        report_unreadable(err, "library", path, out_of_memory());
+        return std::nullopt;
+    }
     if (parts.error) {
-        std::fprintf(err, "malvor-convert: library '%s' is %s%s%s\n", path.c_str(),
+        std::fprintf(err, "malvor-convert: library '%s' is %s%s%s\n", shown(path).c_str(),
                      parts.error.message().c_str(), parts.detail.empty() ? "" : ": ",
-                     parts.detail.c_str());
+                     shown(parts.detail).c_str());
         return std::nullopt;
     }
     return std::move(parts.library);
@@ -35,8 +47,8 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
     for (const auto& path : library_paths) {
         auto name = library_name_of(path);
         if (!name.ok()) {
-            std::fprintf(err, "malvor-convert: invalid library name '%s': %s\n", path.c_str(),
-                         name.error.message().c_str());
+            std::fprintf(err, "malvor-convert: invalid library name '%s': %s\n",
+                         shown(path).c_str(), name.error.message().c_str());
             return std::nullopt;
         }
         for (std::size_t earlier = 0; earlier < names.size(); ++earlier) {
@@ -44,7 +56,8 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
                 // "Use" and PACKAGE@LIBRARY could not tell them apart.
                 std::fprintf(err,
                              "malvor-convert: libraries '%s' and '%s' have the same name '%s'\n",
-                             library_paths[earlier].c_str(), path.c_str(), name.value.c_str());
+                             shown(library_paths[earlier]).c_str(), shown(path).c_str(),
+                             shown(name.value).c_str());
                 return std::nullopt;
             }
         }
@@ -61,10 +74,16 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
         report_unreadable(err, "map", *map_path, file.error);
         return std::nullopt;
     }
-    auto map = parse_package_map(file.value.view(), names);
+    PackageMap map;
+    try {
+        map = parse_package_map(file.value.view(), names);
+    } catch (const std::bad_alloc&) {
+        report_unreadable(err, "map", *map_path, out_of_memory());
+        return std::nullopt;
+    }
     for (const auto& error : map.errors)
-        std::fprintf(err, "%s:%s: %s\n", map_path->c_str(), std::to_string(error.line).c_str(),
-                     error.message.c_str());
+        std::fprintf(err, "%s:%s: %s\n", shown(*map_path).c_str(),
+                     std::to_string(error.line).c_str(), shown(error.message).c_str());
     if (!map.errors.empty())
         return std::nullopt;
     setup.rows = std::move(map.rows);
@@ -77,12 +96,12 @@ bool write_problems(std::FILE* out, const std::string& netlist, const CheckRepor
     bool written = true;
     std::string line;
     for (const auto& problem : report.problems) {
-        line = netlist;
+        line = shown(netlist);
         line += ':';
         line += std::to_string(problem.line);
         line += ": ";
         line += kind;
-        line += report.message(problem);
+        append_shown(line, report.message(problem));
         line += '\n';
         written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
     }

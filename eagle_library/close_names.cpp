@@ -17,20 +17,34 @@ std::string letters_and_digits(std::string_view name)
     return kept;
 }
 
-std::size_t edit_distance(std::string_view a, std::string_view b)
+// The edit distance of `a` and `b` if it is at most `limit`, else limit + 1. Only the band of
+// cells within `limit` of the diagonal can stay within it, and the search ends as soon as a
+// whole row of the band has passed it: long names cost their length times the limit.
+std::size_t edit_distance(std::string_view a, std::string_view b, std::size_t limit)
 {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
+    if (a.size() > b.size())
+        std::swap(a, b);
+    if (b.size() - a.size() > limit)
+        return limit + 1;
+    const std::size_t over = limit + 1;
+    std::vector<std::size_t> row(b.size() + 1, over);
+    for (std::size_t j = 0; j <= std::min(b.size(), limit); ++j)
         row[j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            std::size_t above = row[j];
-            row[j] =
-                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        const std::size_t from = i > limit ? i - limit : 1;
+        const std::size_t to = std::min(b.size(), i + limit);
+        std::size_t diagonal = row[from - 1];
+        row[from - 1] = from == 1 && i <= limit ? i : over;
+        std::size_t smallest = row[from - 1];
+        for (std::size_t j = from; j <= to; ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min(
+                {above + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1), over});
             diagonal = above;
+            smallest = std::min(smallest, row[j]);
         }
+        if (smallest > limit)
+            return over;
     }
     return row[b.size()];
 }
@@ -49,12 +63,12 @@ std::vector<CloseName> scored_close_names(std::string_view wanted,
         if (!plain.empty() && letters_and_digits(name) == plain) {
             distance = 0;
         } else {
-            // Rough bound first: the distance is at least the difference of the lengths.
+            // The distance is at least the difference of the lengths.
             auto longer = std::max(name.size(), lower.size());
             auto shorter = std::min(name.size(), lower.size());
             if (longer - shorter > 2)
                 continue;
-            distance = edit_distance(lower, lower_ascii(name));
+            distance = edit_distance(lower, lower_ascii(name), 2);
             if (distance == 0 || distance > 2 || 2 * distance >= longer)
                 continue;
         }

@@ -6,19 +6,25 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace malvor {
 namespace {
 
+constexpr std::size_t tree_memory_factor = 12;
+
 // The parse tree of a large library is many small pieces: while a library is read, pugixml
 // takes them from a few large blocks (see large_memory.h), which go all at once afterwards.
-// One library is read at a time.
+// One library is read at a time. The tree may take at most `limit` bytes: a file of tiny
+// elements would otherwise take some twenty times its size.
 class TreeMemory {
 public:
-    TreeMemory()
-        : allocate_(pugi::get_memory_allocation_function()),
+    explicit TreeMemory(std::size_t limit)
+        : limit_(limit),
+          allocate_(pugi::get_memory_allocation_function()),
           deallocate_(pugi::get_memory_deallocation_function())
     {
         current = this;
@@ -46,11 +52,16 @@ private:
         bytes = (bytes + alignment - 1) / alignment * alignment;
         if (bytes > left_) {
             const std::size_t size = std::max(block_size, bytes);
+            if (size > limit_ - std::min(limit_, taken_)) {
+                over_limit_ = true;
+                return nullptr;  // pugixml stops and reports that it ran out of memory
+            }
             try {
                 blocks_.emplace_back(allocate_large(size), size);
             } catch (const std::bad_alloc&) {
-                return nullptr;  // pugixml reports that it ran out of memory
+                return nullptr;
             }
+            taken_ += size;
             free_ = static_cast<char*>(blocks_.back().first);
             left_ = size;
         }
@@ -60,7 +71,14 @@ private:
         return piece;
     }
 
+public:
+    bool over_limit() const { return over_limit_; }
+
+private:
     static inline TreeMemory* current = nullptr;
+    std::size_t limit_;
+    std::size_t taken_ = 0;
+    bool over_limit_ = false;
     pugi::allocation_function allocate_;
     pugi::deallocation_function deallocate_;
     std::vector<std::pair<void*, std::size_t>> blocks_;
@@ -103,9 +121,22 @@ LibraryResult read_eagle_library(std::string_view bytes)
         result.error = kind;
         return result;
     }
-    TreeMemory memory;  // outlives the document
+    // Real libraries take some five times their size in the tree (the copy of the text it
+    // points into included).
+    TreeMemory memory(tree_memory_factor * bytes.size() + (std::size_t{8} << 20));
     pugi::xml_document document;
-    auto parsed = document.load_buffer(bytes.data(), bytes.size());
+    // Only elements and attributes: no nodes for comments, declarations, text or CDATA.
+    auto parsed = document.load_buffer(
+        bytes.data(), bytes.size(),
+        pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_embed_pcdata);
+    if (parsed.status == pugi::status_out_of_memory) {
+        if (!memory.over_limit())
+            throw std::bad_alloc();  // the machine's memory, not the file, is the trouble
+        result.error = LibraryError::too_many_elements;
+        result.detail = "reading it would take over " +
+                        std::to_string(tree_memory_factor * bytes.size() / 1000000 + 8) + " MB";
+        return result;
+    }
     if (!parsed) {
         auto trouble = describe_xml_error(bytes, parsed.status,
                                           static_cast<std::size_t>(parsed.offset),

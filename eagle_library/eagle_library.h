@@ -11,12 +11,16 @@
 #include "library_errors.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 namespace malvor {
+
+// The largest library read: the largest EAGLE libraries in use are a few megabytes.
+inline constexpr std::uint64_t largest_library = std::uint64_t{64} << 20;
 
 class EagleLibrary {
 public:

@@ -5,6 +5,7 @@
 #include "node_split.h"
 #include "package_hints.h"
 #include "script_names.h"
+#include "shown_text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -202,6 +203,14 @@ private:
         report_.problems.push_back({position, 0, start, report_.messages.size() - start});
     }
 
+    // EAGLE would read a control character as part of the script: an ESC or a NUL inside a
+    // name, a value or a node breaks the statement around it.
+    void check_characters(std::size_t at, const char* what, std::string_view text)
+    {
+        if (has_control_character(text))
+            report(at, {what, " '", text, "' holds a control character"});
+    }
+
     // Reported once the nets are read, so that the hints can fit the pins the component uses.
     void report_unknown_packages()
     {
@@ -264,7 +273,10 @@ private:
 
     void check_component(Count k, std::uint64_t hash)
     {
-        const auto name = tables_.comp_name(k);
+        auto [name, pack, value] = tables_.component(k);
+        check_characters(position(name), "component", name);
+        check_characters(position(pack), "package", pack);
+        check_characters(position(value), "value", value);
         auto earlier = component_names_.insert(name, hash, static_cast<std::uint32_t>(k));
         if (earlier != k)
             report(position(name), {"component '", name, "' has the name of component '",
@@ -305,6 +317,7 @@ private:
         for (Count i = 1; i <= tables_.net_count(); ++i) {
             const auto name = tables_.sig_name(i);
             const auto name_line = tables_.sig_name_start(i);
+            check_characters(name_line, "net", name);
             auto earlier = nets.insert(name, static_cast<std::uint32_t>(i));
             if (earlier != i)
                 report(name_line, {net_label(i), " has the name of ", net_label(earlier),
@@ -318,6 +331,7 @@ private:
                 if (node.empty())
                     continue;  // the script leaves it out
                 ++written;
+                check_characters(position(node), "node", node);
                 const auto pad = node_pad(looked_up);
                 if (pad == EagleLibrary::none)
                     continue;

@@ -3,6 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace malvor {
 namespace {
 
@@ -112,6 +120,115 @@ TEST_F(Check, FilesItCannotUse)
     EXPECT_EQ(folder.names(),
               (std::vector<std::string>{"amp.brd", "cut.lbr", "ok.net", "old.lbr", "text.lbr"}));
 }
+
+// Names that would act on a terminal or split a line, from the netlist or from the library
+// through a hint, and libraries that are hostile in themselves.
+TEST_F(Check, HostileNamesAndLibraries)
+{
+    struct Case {
+        const char* what;
+        std::string library;  // the bytes of LIB
+        std::string netlist;
+        int status;
+        std::string out;
+        std::string err;
+        std::uintmax_t size = 0;  // LIB made this large instead (sparse)
+    };
+    const std::string packages =
+        "<eagle><drawing><library><packages><package name=\"R08&#13;5\"/><package name=\"Q&#x1b;[2J\"/></packages></library></drawing></eagle>";
+    std::string million_open;
+    for (int i = 0; i < 1000000; ++i)
+        million_open += "<x>";
+    const std::string not_xml =
+        "malvor-convert: library 'LIB' is not an XML file, so no EAGLE library: ";
+    const Case cases[] = {
+        // clang-format off
+        {"an ESC in a component name", packages, component("R\x1b[2J", "Q\x1b[2J"), 3, "NET:2: component 'R\\x1B[2J' holds a control character\nNET:3: package 'Q\\x1B[2J' holds a control character\n2 problems, 1 component, 0 nets\n", ""},
+        {"C1 and invalid UTF-8 in a value", packages, "[\r\nR1\r\nQ\x1b[2J\r\n\xc2\x9b" "1k\xff\xc3\xa9\r\n]\r\n", 3, "NET:3: package 'Q\\x1B[2J' holds a control character\nNET:4: value '\\xC2\\x9B1k\\xFF\xc3\xa9' holds a control character\n2 problems, 1 component, 0 nets\n", ""},
+        {"a CR from the library through a hint", packages, component("R1", "R0805"), 3, "NET:3: package 'R0805' of component 'R1' is not in the library; closest: 'R08\\x0D5'\n1 problem, 1 component, 0 nets\n", ""},
+        {"a library over 64 MiB", "", parts, 1, "", "malvor-convert: cannot read library 'LIB': Library too large (over 64 MiB; EAGLE libraries are a few megabytes)\n", (std::uintmax_t{64} << 20) + 1},
+        {"64 MiB are read", "", parts, 1, "", not_xml + "no element such as '<eagle>' in it\n", std::uintmax_t{64} << 20},
+        {"a million open elements", million_open, parts, 1, "", "malvor-convert: library 'LIB' is made of far more XML elements than an EAGLE library of its size: reading it would take over 44 MB\n"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        // (A library name holding a control character is refused before it is read.)
+        auto library = folder.write("lib.lbr", c.library);
+        if (c.size != 0)
+            std::filesystem::resize_file(library, c.size);
+        auto result = check(c.netlist, library.string());
+        const auto shown_name = library.string();
+        for (auto at = result.err.find(shown_name); at != std::string::npos;
+             at = result.err.find(shown_name))
+            result.err.replace(at, shown_name.size(), "LIB");
+        EXPECT_EQ(result.status, c.status) << c.what;
+        EXPECT_EQ(result.out, c.out) << c.what;
+        EXPECT_EQ(result.err, c.err) << c.what;
+    }
+}
+
+#ifndef _WIN32
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves more address space than any limit here
+// Whatever step memory runs out in, the run ends with a message naming a file, never a crash.
+TEST_F(Check, MemoryRunningOutInAnyStepIsAMessage)
+{
+    std::string netlist = testing_support::components(100000) + "(\r\nGND\r\n";
+    for (int k = 1; k <= 100000; ++k)
+        netlist += "R" + std::to_string(k) + (k % 3 == 0 ? "-9" : "-1") + "\r\n";
+    auto net = folder.write("big.net", netlist + ")\r\n").string();
+    auto library = std::string(MALVOR_TEST_DATA "/parts.lbr");
+    const auto err_file = folder / "err";
+    int failed = 0;
+    int finished = 0;
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--check", net, library},
+          {"--list", net},
+          {"-o", (folder / "out.scr").string(), net, library}}) {
+        for (long extra_mib : {2, 8, 12, 16, 20, 24, 64}) {
+            pid_t child = ::fork();
+            if (child == 0) {
+                long pages = 0;
+                if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+                    if (std::fscanf(statm, "%ld", &pages) != 1)
+                        pages = 0;
+                    std::fclose(statm);
+                }
+                const rlim_t limit = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) +
+                                     (static_cast<rlim_t>(extra_mib) << 20);
+                const rlimit address_space{limit, limit};
+                std::FILE* out = std::fopen("/dev/null", "w");
+                std::FILE* err = std::fopen(err_file.c_str(), "w");
+                if (pages == 0 || !out || !err || ::setrlimit(RLIMIT_AS, &address_space) != 0)
+                    ::_exit(99);
+                int status = run_convert_command(arguments, out, err);
+                std::fclose(err);
+                ::_exit(status);
+            }
+            int raw = 0;
+            ::waitpid(child, &raw, 0);
+            const std::string what = arguments[0] + " with " + std::to_string(extra_mib) + " MiB";
+            ASSERT_TRUE(WIFEXITED(raw)) << what << ": signal " << WTERMSIG(raw);
+            const int status = WEXITSTATUS(raw);
+            const auto err = read_bytes(err_file);
+            if (status == 1) {
+                ++failed;
+                EXPECT_NE(err.find(system_message(ENOMEM)), std::string::npos) << what << err;
+                EXPECT_TRUE(err.find("'" + net + "'") != std::string::npos ||
+                            err.find("'" + library + "'") != std::string::npos)
+                    << what << err;
+            } else {
+                ++finished;
+                EXPECT_EQ(status, arguments[0] == "--check" ? 3 : 0) << what << err;
+            }
+        }
+    }
+    EXPECT_GT(failed, 0);
+    EXPECT_GT(finished, 0);
+    for (const auto& name : folder.names())
+        EXPECT_NE(name[0], '.') << name;
+}
+#endif
+#endif
 
 }  // namespace
 }  // namespace malvor
