@@ -16,6 +16,15 @@ namespace {
 
 constexpr std::size_t tree_memory_factor = 12;
 
+// The key of a pad in the table of all pads: the package's number, a colon, the pad's name.
+std::string_view pad_key(std::size_t package, std::string_view pad, std::string& key)
+{
+    key = std::to_string(package);
+    key += ':';
+    key += pad;
+    return key;
+}
+
 // The parse tree of a large library is many small pieces: while a library is read, pugixml
 // takes them from a few large blocks (see large_memory.h), which go all at once afterwards.
 // One library is read at a time. The tree may take at most `limit` bytes: a file of tiny
@@ -96,22 +105,32 @@ std::size_t EagleLibrary::find_package(std::string_view name) const
 
 std::size_t EagleLibrary::find_pad(std::size_t package, std::string_view pad) const
 {
-    auto found = pads_[package].find(pad);
+    std::string key;
+    auto found = pads_.find(pad_key(package, pad, key));
     return found == FoldedNameTable::none ? none : found;
 }
 
-void EagleLibrary::add_package(std::string_view name, const std::vector<std::string_view>& pads)
+void EagleLibrary::start_package(std::string_view name)
 {
-    if (numbers_.insert(name, static_cast<std::uint32_t>(names_.size())) != names_.size())
+    const std::size_t package = names_.size();
+    adding_pads_ = numbers_.insert(name, static_cast<std::uint32_t>(package)) == package;
+    if (adding_pads_) {
+        names_.emplace_back(name);
+        first_pads_.push_back(first_pads_.back());
+    }
+}
+
+void EagleLibrary::add_pad(std::string_view pad)
+{
+    if (!adding_pads_)
         return;
-    FoldedNameTable numbers(pads.size());
-    std::vector<std::string> pad_names;
-    for (auto pad : pads)
-        if (numbers.insert(pad, static_cast<std::uint32_t>(numbers.size())) == pad_names.size())
-            pad_names.emplace_back(pad);
-    names_.emplace_back(name);
-    pad_names_.push_back(std::move(pad_names));
-    pads_.push_back(std::move(numbers));
+    const std::size_t package = names_.size() - 1;
+    const auto count = static_cast<std::uint32_t>(pad_count(package));
+    std::string key;
+    if (pads_.insert(pad_key(package, pad, key), count) == count) {
+        pad_names_.emplace_back(pad);
+        ++first_pads_.back();
+    }
 }
 
 LibraryResult read_eagle_library(std::string_view bytes)
@@ -153,15 +172,13 @@ LibraryResult read_eagle_library(std::string_view bytes)
         result.error = design ? LibraryError::schematic_or_board : LibraryError::not_eagle_library;
         return result;
     }
-    std::vector<std::string_view> pads;
     for (auto package : library.child("packages").children("package")) {
-        pads.clear();
+        result.library.start_package(package.attribute("name").value());
         for (auto contact : package.children()) {
             std::string_view kind = contact.name();
             if (kind == "pad" || kind == "smd")
-                pads.emplace_back(contact.attribute("name").value());
+                result.library.add_pad(contact.attribute("name").value());
         }
-        result.library.add_package(package.attribute("name").value(), pads);
     }
     return result;
 }
