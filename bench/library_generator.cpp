@@ -10,7 +10,7 @@ const char* const netlist_packages[] = {
 
 }  // namespace
 
-std::string generate_library(std::size_t packages)
+std::string generate_library(std::size_t packages, const std::string& suffix)
 {
     std::mt19937 random(7);
     std::string text =
@@ -21,8 +21,9 @@ std::string generate_library(std::size_t packages)
         "<layer number=\"1\" name=\"Top\" color=\"4\" fill=\"1\" visible=\"yes\" active=\"yes\"/>\n"
         "</layers>\n<library>\n<description>Generated for measuring</description>\n<packages>\n";
     for (std::size_t p = 0; p < packages; ++p) {
-        std::string name = p < std::size(netlist_packages) ? netlist_packages[p]
-                                                           : "PKG-" + std::to_string(p) + "$X";
+        std::string name = p < std::size(netlist_packages)
+                               ? netlist_packages[p] + suffix
+                               : "PKG-" + std::to_string(p) + "$X" + suffix;
         std::size_t pads = p < std::size(netlist_packages) ? 14 : 2 + random() % 40;
         text += "<package name=\"" + name + "\">\n<description>Package " + name +
                 "</description>\n";

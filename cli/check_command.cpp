@@ -2,10 +2,13 @@
 
 #include "conversion_steps.h"
 #include "convert_command.h"
-#include "eagle_library.h"
+#include "file_io.h"
+#include "library_setup.h"
 #include "netlist_check.h"
+#include "shown_text.h"
+#include "suggested_map.h"
 
-#include <string_view>
+#include <new>
 
 namespace malvor {
 namespace {
@@ -15,52 +18,38 @@ std::string counted(long long count, const char* one, const char* more)
     return std::to_string(count) + ' ' + (count == 1 ? one : more);
 }
 
-}  // namespace
-
-int run_check(const std::string& netlist, const std::string& library, std::FILE* out,
-              std::FILE* err)
+// The suggested map, the problems and the summary; the libraries and the map are read.
+int check_and_report(const CheckRequest& request, const NetlistTables& tables,
+                     const LibrarySetup& setup, std::FILE* out, std::FILE* err)
 {
-    auto read = read_netlist(file_path_from_bytes(netlist), ReadKind::regular_or_pipe);
-    if (!read.ok()) {
-        report_unreadable(err, "netlist", netlist, read.error);
-        return exit_failure;
-    }
-    const NetlistTables& tables = read.value;
-    auto library_file = read_whole_file(file_path_from_bytes(library));
-    if (!library_file.ok()) {
-        report_unreadable(err, "library", library, library_file.error);
-        return exit_failure;
-    }
-
-    auto parts = read_eagle_library(library_file.value.view());
-    library_file.value = SourceBytes();
-    if (parts.error) {
-        std::fprintf(err, "malvor-convert: library '%s' is %s%s%s\n", library.c_str(),
-                     parts.error.message().c_str(), parts.detail.empty() ? "" : ": ",
-                     parts.detail.c_str());
-        return exit_failure;
-    }
-
-    auto report = check_netlist(tables, parts.library);
+    const std::string& netlist = request.netlist;
+    // Without a library the map is still read for its errors, and for the suggested map.
+    const PackageChoices choices(tables, setup.libraries, setup.rows);
+    auto report = check_netlist(tables, setup.libraries.empty() ? nullptr : &choices);
     auto& problems = report.problems;
     number_lines(tables.source(), problems);
 
-    bool written = true;
-    std::string line;
-    if (parts.library.package_count() == 0) {
-        // Libraries of frames or logos hold none; said once rather than left to every component.
-        line = library + ": the library has no packages\n";
-        written = std::fwrite(line.data(), 1, line.size(), out) == line.size();
+    if (request.suggest_map) {
+        const std::string text = suggested_map(tables, choices);
+        auto written = write_file_atomically(
+            file_path_from_bytes(*request.suggest_map), [&](const auto& write) { write(text); });
+        if (!written.ok()) {
+            std::fprintf(err, "malvor-convert: cannot write map '%s': %s\n",
+                         shown(*request.suggest_map).c_str(), written.error.message().c_str());
+            return exit_failure;
+        }
     }
-    for (const auto& problem : problems) {
-        line = netlist;
-        line += ':';
-        line += std::to_string(problem.line);
-        line += ": ";
-        line += report.message(problem);
-        line += '\n';
+
+    bool written = true;
+    for (std::size_t index = 0; index < setup.libraries.size(); ++index) {
+        if (setup.libraries[index].library.package_count() != 0)
+            continue;
+        // Libraries of frames or logos hold none; said once rather than left to every component.
+        const std::string line = shown(request.libraries[index]) +
+                                 ": the library has no packages\n";
         written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
     }
+    written = written && write_problems(out, netlist, report, "");
     auto summary = counted(static_cast<long long>(problems.size()), "problem", "problems") + ", " +
                    counted(tables.component_count(), "component", "components") + ", " +
                    counted(tables.net_count(), "net", "nets") + '\n';
@@ -70,6 +59,31 @@ int run_check(const std::string& netlist, const std::string& library, std::FILE*
         return exit_failure;
     }
     return problems.empty() ? exit_ok : exit_problems;
+}
+
+}  // namespace
+
+int run_check(const CheckRequest& request, std::FILE* out, std::FILE* err)
+{
+    const std::string& netlist = request.netlist;
+    report_bus_errors_as(changed_while_read("netlist", netlist));
+    auto read = read_netlist(file_path_from_bytes(netlist), ReadKind::regular_or_pipe);
+    if (!read.ok()) {
+        report_unreadable(err, "netlist", netlist, read.error);
+        return exit_failure;
+    }
+    const NetlistTables& tables = read.value;
+    auto setup = read_library_setup(request.libraries, request.map, err);
+    report_bus_errors_as(changed_while_read("netlist", netlist));
+    if (!setup)
+        return exit_failure;
+    try {
+        return check_and_report(request, tables, *setup, out, err);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(err, "malvor-convert: cannot check netlist '%s': %s\n", shown(netlist).c_str(),
+                     out_of_memory().message().c_str());
+        return exit_failure;
+    }
 }
 
 }  // namespace malvor

@@ -1,16 +1,26 @@
 #pragma once
-// malvor-convert --check NETLIST LIBRARY: reports, one a line in the form compilers use, what
-// would go wrong when the netlist's script runs in EAGLE with that library; writes no script.
+// malvor-convert --check [--map MAP] [--suggest-map NEWMAP] NETLIST [LIBRARY...]: reports, one
+// a line in the form compilers use, what would go wrong when the netlist's script runs in
+// EAGLE with those libraries (without any, what needs no library); writes no script, but
+// NEWMAP where asked.
 
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace malvor {
 
 // Exit status when the check found problems (0 without, 1 when a file cannot be used).
 inline constexpr int exit_problems = 3;
 
-int run_check(const std::string& netlist, const std::string& library, std::FILE* out,
-              std::FILE* err);
+struct CheckRequest {
+    std::string netlist;
+    std::vector<std::string> libraries;
+    std::optional<std::string> map;
+    std::optional<std::string> suggest_map;
+};
+
+int run_check(const CheckRequest& request, std::FILE* out, std::FILE* err);
 
 }  // namespace malvor

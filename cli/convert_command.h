@@ -14,6 +14,11 @@ enum ExitStatus { exit_ok = 0, exit_failure = 1, exit_usage = 2 };
 void report_unreadable(std::FILE* err, const char* what, const std::string& path,
                        std::error_code reason);
 
+// "malvor-convert: WHAT 'PATH' changed while it was read", for a file that shrank while mapped.
+std::string changed_while_read(const char* what, const std::string& path);
+
+std::error_code out_of_memory();
+
 int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err);
 
 }  // namespace malvor

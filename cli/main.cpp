@@ -3,6 +3,7 @@
 #include "windows_console.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,15 @@ int wmain(int argc, wchar_t** argv)
     _setmode(_fileno(stdout), _O_BINARY);  // scripts keep their CR LF and lone CR bytes
     malvor::remove_temporary_file_on_signals();
     malvor::ConsoleSession console;  // after the signal handlers, so that its Ctrl-C comes first
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.push_back(utf8_of(argv[i]));
-    return malvor::run_convert_command(arguments, stdout, stderr);
+    try {
+        std::vector<std::string> arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.push_back(utf8_of(argv[i]));
+        return malvor::run_convert_command(arguments, stdout, stderr);
+    } catch (const std::bad_alloc&) {
+        std::fputs("malvor-convert: out of memory for the arguments\n", stderr);
+        return 1;
+    }
 }
 
 #else
@@ -43,8 +49,13 @@ int wmain(int argc, wchar_t** argv)
 int main(int argc, char** argv)
 {
     malvor::remove_temporary_file_on_signals();
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    return malvor::run_convert_command(arguments, stdout, stderr);
+    try {
+        std::vector<std::string> arguments(argv + 1, argv + argc);
+        return malvor::run_convert_command(arguments, stdout, stderr);
+    } catch (const std::bad_alloc&) {
+        std::fputs("malvor-convert: out of memory for the arguments\n", stderr);
+        return 1;
+    }
 }
 
 #endif

@@ -216,8 +216,10 @@ private:
     std::size_t used_ = 0;
 };
 
-void write_components(const NetlistTables& tables, ScriptBuffer& out)
+void write_components(const NetlistTables& tables, const ScriptLibraries* libraries,
+                      ScriptBuffer& out)
 {
+    std::string package_at_library;
     long long x = 0;
     long long y = 10000;
     for (Count i = 1; i <= tables.component_count(); ++i) {
@@ -230,7 +232,15 @@ void write_components(const NetlistTables& tables, ScriptBuffer& out)
         std::memcpy(end, " );\r\n", 5);
         const std::string_view at(point, static_cast<std::size_t>(end + 5 - point));
         out << "Add ";
-        out.word(pack);
+        if (libraries) {
+            const auto [package, library] = libraries->package_of(i);
+            package_at_library.assign(package);
+            package_at_library += '@';
+            package_at_library += libraries->names[library];
+            out.word(package_at_library);
+        } else {
+            out.word(pack);
+        }
         out << at << "Name ";
         out.word(name);
         out << at << "Value ";
@@ -246,7 +256,25 @@ void write_components(const NetlistTables& tables, ScriptBuffer& out)
     }
 }
 
-void write_signals(const NetlistTables& tables, ScriptBuffer& out)
+// The node's pin written as the pad `pad_of` gives, where it renames it; else the node as is.
+std::size_t write_node(std::string_view node, NodeSplitter& splitter,
+                       const ScriptLibraries* libraries, ScriptBuffer& out)
+{
+    if (libraries && libraries->pad_of) {
+        const auto words = splitter.words(node);
+        if (!words.pin.empty() && !words.more) {
+            const auto pad = libraries->pad_of(words.component, words.pin);
+            if (pad.data() != words.pin.data()) {
+                std::size_t written = out.word(words.component);
+                out << ' ';
+                return written + 1 + out.word(pad);
+            }
+        }
+    }
+    return out.node(node, splitter);
+}
+
+void write_signals(const NetlistTables& tables, const ScriptLibraries* libraries, ScriptBuffer& out)
 {
     NodeSplitter splitter(tables);
     for (Count i = 1; i <= tables.net_count(); ++i) {
@@ -262,7 +290,7 @@ void write_signals(const NetlistTables& tables, ScriptBuffer& out)
             auto node = tables.node_line(row);
             if (node.empty())
                 continue;  // an empty node line connects nothing; later nodes still count
-            lun_rig += static_cast<long long>(out.node(node, splitter));
+            lun_rig += static_cast<long long>(write_node(node, splitter, libraries, out));
             out << ' ';
             ++lun_rig;
             if (lun_rig > signal_line_limit) {
@@ -283,8 +311,24 @@ void write_eagle_script(const NetlistTables& tables, std::string_view eaglelib,
     out << "Use ";
     out.word(eaglelib);
     out << ";\r\nGrid Mil;\n\r\n";
-    write_components(tables, out);
-    write_signals(tables, out);
+    write_components(tables, nullptr, out);
+    write_signals(tables, nullptr, out);
+    out.flush();
+}
+
+void write_eagle_script(const NetlistTables& tables, const ScriptLibraries& libraries,
+                        const ScriptSink& sink)
+{
+    ScriptBuffer out(sink);
+    out << "Use ";
+    for (std::size_t l = 0; l < libraries.names.size(); ++l) {
+        if (l != 0)
+            out << ' ';
+        out.word(libraries.names[l]);
+    }
+    out << ";\r\nGrid Mil;\n\r\n";
+    write_components(tables, &libraries, out);
+    write_signals(tables, &libraries, out);
     out.flush();
 }
 

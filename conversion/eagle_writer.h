@@ -14,6 +14,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace malvor {
 
@@ -24,6 +26,19 @@ using ScriptSink = std::function<void(std::string_view)>;
 inline constexpr Count signal_line_limit = 90;
 
 void write_eagle_script(const NetlistTables& tables, std::string_view eaglelib,
+                        const ScriptSink& sink);
+
+// With several libraries or a package map: "Use" names every library in order, every "Add"
+// names its package as PACKAGE@LIBRARY (one word, quoted as a whole where either part needs
+// it), and a node's pin may be written as another pad. Every other byte as above.
+struct ScriptLibraries {
+    std::vector<std::string> names;
+    // The package of component k and the number of its library in `names`.
+    std::function<std::pair<std::string_view, std::size_t>(Count k)> package_of;
+    // The pad written for a node's pin; may be left empty when no pin is renamed.
+    std::function<std::string_view(std::string_view component, std::string_view pin)> pad_of;
+};
+void write_eagle_script(const NetlistTables& tables, const ScriptLibraries& libraries,
                         const ScriptSink& sink);
 std::string eagle_script(const NetlistTables& tables, std::string_view eaglelib);
 

@@ -16,6 +16,8 @@ public:
             return "Is a device or socket, not a file";
         case FileError::netlist_too_large:
             return "Netlist too large (2 GiB or more)";
+        case FileError::library_too_large:
+            return "Library too large (over 64 MiB; EAGLE libraries are a few megabytes)";
         case FileError::empty_library_name:
             return "Empty library name";
         case FileError::control_character_in_name:

@@ -12,6 +12,7 @@ enum class FileError {
     not_regular_file = 1,  // a folder, device, FIFO or socket where a regular file is needed
     device_or_socket,      // a netlist that is a device or a socket: it may never end
     netlist_too_large,     // past the largest netlist the tables can hold
+    library_too_large,     // past the largest library the check reads
     empty_library_name,
     control_character_in_name,
 };
@@ -20,7 +21,7 @@ const std::error_category& file_error_category();
 std::error_code make_error_code(FileError error);
 
 // What was being done when a file operation failed.
-enum class FileStep { none, open, read, create, write, sync, rename };
+enum class FileStep { none, open, read, create, write, permissions, sync, rename };
 
 template <class Value>
 struct [[nodiscard]] FileResult {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <new>
 #include <random>
 #include <string>
@@ -38,6 +39,24 @@ static_assert(std::atomic<const fs::path::value_type*>::is_always_lock_free);
 // Its descriptor while open: Windows deletes no file that is still open.
 std::atomic<int> temporary_fd_to_close{-1};
 static_assert(std::atomic<int>::is_always_lock_free);
+
+// What to say when a mapped file shrinks under the reader, for the SIGBUS handler.
+std::atomic<const char*> bus_error_message{nullptr};
+
+void remove_temporary_now()
+{
+    remove_temporary_file();
+}
+
+#ifndef _WIN32
+extern "C" void report_bus_error_and_exit(int)
+{
+    remove_temporary_now();
+    if (const char* message = bus_error_message.load())
+        (void)!::write(STDERR_FILENO, message, std::strlen(message));
+    ::_exit(1);
+}
+#endif
 
 extern "C" void remove_temporary_and_die(int signal_number)
 {
@@ -80,16 +99,17 @@ private:
 // ---- reading --------------------------------------------------------------------------------
 
 // Reads to the end of a pipe or of a file whose size cannot be trusted.
-ReadResult read_stream(int fd, std::size_t size_hint)
+ReadResult read_stream(int fd, std::size_t size_hint, SizeLimit limit)
 {
+    const auto largest = static_cast<std::size_t>(limit.bytes);
     std::string buffer;
     buffer.resize(size_hint + 1 > (std::size_t{1} << 16) ? size_hint + 1 : std::size_t{1} << 16);
     std::size_t used = 0;
     for (;;) {
         if (used == buffer.size()) {
-            if (used > largest_netlist)
-                return ReadResult::failure(FileError::netlist_too_large, FileStep::read);
-            buffer.resize(std::min<std::size_t>(buffer.size() * 2, largest_netlist + 1));
+            if (used > largest)
+                return ReadResult::failure(limit.error, FileStep::read);
+            buffer.resize(std::min<std::size_t>(buffer.size() * 2, largest + 1));
         }
 #ifdef _WIN32
         auto room = static_cast<unsigned>(std::min<std::size_t>(buffer.size() - used, 1u << 30));
@@ -106,8 +126,8 @@ ReadResult read_stream(int fd, std::size_t size_hint)
             break;
         used += static_cast<std::size_t>(got);
     }
-    if (used > largest_netlist)
-        return ReadResult::failure(FileError::netlist_too_large, FileStep::read);
+    if (used > largest)
+        return ReadResult::failure(limit.error, FileStep::read);
     buffer.resize(used);
     buffer.shrink_to_fit();
     ReadResult result;
@@ -117,7 +137,7 @@ ReadResult read_stream(int fd, std::size_t size_hint)
 
 #ifdef _WIN32
 
-ReadResult read_file(const fs::path& path, ReadKind kind)
+ReadResult read_file(const fs::path& path, ReadKind kind, SizeLimit limit)
 {
     std::error_code ignored;
     if (fs::is_directory(path, ignored))
@@ -133,9 +153,9 @@ ReadResult read_file(const fs::path& path, ReadKind kind)
         return ReadResult::failure(FileError::not_regular_file, FileStep::open);
     if ((info.st_mode & _S_IFMT) == _S_IFCHR)
         return ReadResult::failure(FileError::device_or_socket, FileStep::open);
-    if (regular && static_cast<std::uint64_t>(info.st_size) > largest_netlist)
-        return ReadResult::failure(FileError::netlist_too_large, FileStep::open);
-    return read_stream(fd.get(), regular ? static_cast<std::size_t>(info.st_size) : 0);
+    if (regular && static_cast<std::uint64_t>(info.st_size) > limit.bytes)
+        return ReadResult::failure(limit.error, FileStep::open);
+    return read_stream(fd.get(), regular ? static_cast<std::size_t>(info.st_size) : 0, limit);
 }
 
 #else
@@ -145,7 +165,7 @@ bool is_device_or_socket(mode_t mode)
     return S_ISCHR(mode) || S_ISBLK(mode) || S_ISSOCK(mode);
 }
 
-ReadResult read_file(const fs::path& path, ReadKind kind)
+ReadResult read_file(const fs::path& path, ReadKind kind, SizeLimit limit)
 {
     // Opening some devices already does something (a tape rewinds), so they are refused by
     // name first; the opened file's own kind decides in the end, as the name may change.
@@ -172,11 +192,11 @@ ReadResult read_file(const fs::path& path, ReadKind kind)
     if (is_device_or_socket(info.st_mode))
         return ReadResult::failure(FileError::device_or_socket, FileStep::open);
     if (!S_ISREG(info.st_mode))
-        return read_stream(fd.get(), 0);
+        return read_stream(fd.get(), 0, limit);
 
     const auto size = static_cast<std::uint64_t>(info.st_size);
-    if (size > largest_netlist)
-        return ReadResult::failure(FileError::netlist_too_large, FileStep::open);
+    if (size > limit.bytes)
+        return ReadResult::failure(limit.error, FileStep::open);
     if (size != 0) {
         int map_flags = MAP_PRIVATE;
 #ifdef MAP_POPULATE
@@ -190,15 +210,32 @@ ReadResult read_file(const fs::path& path, ReadKind kind)
         }
     }
     // Files that report no size (such as those under /proc) or cannot be mapped.
-    return read_stream(fd.get(), static_cast<std::size_t>(size));
+    return read_stream(fd.get(), static_cast<std::size_t>(size), limit);
 }
 
 #endif
 
 // ---- writing --------------------------------------------------------------------------------
 
-// A temporary file that is removed unless told to stay; while it exists, the signal
-// handler knows its name.
+// A temporary name beside the script that says whose it is: a dot, as much of the script's
+// name as leaves room for the rest within the system's limit of 255 bytes, random letters.
+fs::path temporary_name(const fs::path& folder, const fs::path& script)
+{
+    static std::mt19937_64 random{std::random_device{}()};
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string tail = ".";
+    for (int i = 0; i < 8; ++i)
+        tail += letters[random() % (sizeof letters - 1)];
+    tail += ".tmp";
+    fs::path name = ".";
+    name += script.filename().native().substr(0, 200);  // in the system's own characters
+    name += tail;
+    return folder / name;
+}
+
+// A temporary file that is removed unless told to stay; while it has a name, the signal
+// handlers know it. On Linux it starts without a name (O_TMPFILE), so that a kill before it
+// is complete leaves nothing, and gets one only just before it is renamed into place.
 class TemporaryFile {
 public:
     TemporaryFile() = default;
@@ -206,18 +243,23 @@ public:
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile() { discard(); }
 
-    // Creates a new file with a short fixed-length name in `folder`, which the script's
-    // name may use up to the system's limit.
-    std::error_code create(const fs::path& folder)
+    std::error_code create(const fs::path& folder, const fs::path& script, bool anonymous)
     {
-        static std::mt19937_64 random{std::random_device{}()};
-        static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+        folder_ = folder;
+        script_ = script;
+#if defined(__linux__) && defined(O_TMPFILE)
+        if (anonymous) {
+            int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                fd_.reset(fd);
+                return {};
+            }
+        }
+#else
+        (void)anonymous;
+#endif
         for (int attempt = 0; attempt < 32; ++attempt) {
-            std::string name = ".";
-            for (int i = 0; i < 8; ++i)
-                name += letters[random() % (sizeof letters - 1)];
-            name += ".tmp";
-            path_ = folder / name;
+            path_ = temporary_name(folder, script);
             auto created = create_new_file(path_);
             if (created.ok()) {
                 fd_.reset(created.value);
@@ -232,8 +274,45 @@ public:
         return std::make_error_code(std::errc::file_exists);
     }
 
-    int fd() const { return fd_.get(); }
-    const fs::path& path() const { return path_; }
+    int fd() const
+    {
+        return fd_.get();
+    }
+    bool anonymous() const
+    {
+        return path_.empty();
+    }
+    const fs::path& path() const
+    {
+        return path_;
+    }
+
+    // Gives an anonymous file its temporary name (before it is closed).
+    std::error_code link()
+    {
+#if defined(__linux__) && defined(O_TMPFILE)
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+        for (int attempt = 0; attempt < 32; ++attempt) {
+            path_ = temporary_name(folder_, script_);
+            temporary_to_remove.store(path_.c_str());
+            // Through /proc, as linking the descriptor itself needs a privilege.
+            int done = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path_.c_str(), AT_SYMLINK_FOLLOW);
+            if (done != 0 && errno == ENOENT)
+                done = ::linkat(fd_.get(), "", AT_FDCWD, path_.c_str(), AT_EMPTY_PATH);
+            if (done == 0)
+                return {};
+            const auto code = last_errno();
+            forget_for_signals();
+            path_.clear();
+            if (code != std::errc::file_exists)
+                return code;
+        }
+        return std::make_error_code(std::errc::file_exists);
+#else
+        return std::make_error_code(std::errc::not_supported);
+#endif
+    }
+
     bool close()
     {
         temporary_fd_to_close.store(-1);
@@ -263,6 +342,8 @@ private:
     }
 
     Descriptor fd_;
+    fs::path folder_;
+    fs::path script_;
     fs::path path_;
 };
 
@@ -335,7 +416,10 @@ std::error_code inspect(const fs::path& target, Existing& existing)
     return {};
 }
 
-void take_over_attributes(int, const Existing&) {}
+std::error_code take_over_attributes(int, const Existing&)
+{
+    return {};
+}
 bool sync(int fd)
 {
     return ::_commit(fd) == 0;
@@ -381,10 +465,12 @@ std::error_code inspect(const fs::path& target, Existing& existing)
     return {};
 }
 
-void take_over_attributes(int fd, const Existing& existing)
+// After the data is written, as writing clears the set-user-ID and set-group-ID bits. The
+// mode must take: a script left wider open than the one it replaces would be worse than none.
+std::error_code take_over_attributes(int fd, const Existing& existing)
 {
     if (!existing.exists)
-        return;  // created with 0666 less the umask
+        return {};  // created with 0666 less the umask
     // Owner first: changing it clears set-user-ID bits, which the mode then restores. Only
     // a privileged process may give the file away; others keep their own ownership.
     if (existing.info.st_uid != ::geteuid() || existing.info.st_gid != ::getegid()) {
@@ -394,7 +480,7 @@ void take_over_attributes(int fd, const Existing& existing)
                 fd, static_cast<uid_t>(-1), existing.info.st_gid);
         }
     }
-    (void)::fchmod(fd, existing.info.st_mode & 07777);
+    return ::fchmod(fd, existing.info.st_mode & 07777) == 0 ? std::error_code() : last_errno();
 }
 
 bool sync(int fd)
@@ -420,10 +506,10 @@ void sync_folder(const fs::path& folder)
 
 }  // namespace
 
-FileResult<SourceBytes> read_whole_file(const fs::path& path, ReadKind kind)
+FileResult<SourceBytes> read_whole_file(const fs::path& path, ReadKind kind, SizeLimit limit)
 {
     try {
-        return read_file(path, kind);
+        return read_file(path, kind, limit);
     } catch (const std::bad_alloc&) {
         return ReadResult::failure(
             std::make_error_code(std::errc::not_enough_memory), FileStep::read);
@@ -445,23 +531,20 @@ FileResult<int> create_new_file(const fs::path& path)
     return result;
 }
 
-FileDone write_file_atomically(const fs::path& target, const ByteProducer& produce)
-{
-    std::error_code code;
-    const fs::path file = final_target(target, code);
-    if (code)
-        return FileDone::failure(code, FileStep::open);
-    Existing existing;
-    if ((code = inspect(file, existing)))
-        return FileDone::failure(code, FileStep::open);
+namespace {
 
+// Where the system cannot give an anonymous file a name after all (no /proc), `link_failed`
+// is set and the caller tries again with a named one.
+FileDone write_through_temporary(const fs::path& file, const Existing& existing,
+                                 const ByteProducer& produce, bool anonymous, bool& link_failed)
+{
     fs::path folder = file.parent_path();
     if (folder.empty())
         folder = ".";
     TemporaryFile temporary;
-    if ((code = temporary.create(folder)))
+    std::error_code code;
+    if ((code = temporary.create(folder, file, anonymous)))
         return FileDone::failure(code, FileStep::create);
-    take_over_attributes(temporary.fd(), existing);
 
     {
         [[maybe_unused]] FileSizeSignalIgnored size_limit_is_an_error;
@@ -472,8 +555,14 @@ FileDone write_file_atomically(const fs::path& target, const ByteProducer& produ
     }
     if (code)
         return FileDone::failure(code, FileStep::write);
+    if ((code = take_over_attributes(temporary.fd(), existing)))
+        return FileDone::failure(code, FileStep::permissions);
     if (!sync(temporary.fd()))
         return FileDone::failure(last_errno(), FileStep::sync);
+    if (temporary.anonymous() && (code = temporary.link())) {
+        link_failed = true;
+        return FileDone::failure(code, FileStep::create);
+    }
     if (!temporary.close())
         return FileDone::failure(last_errno(), FileStep::write);
     if ((code = replace(temporary.path(), file)))
@@ -481,6 +570,44 @@ FileDone write_file_atomically(const fs::path& target, const ByteProducer& produ
     temporary.keep();
     sync_folder(folder);
     return {};
+}
+
+}  // namespace
+
+FileDone write_file_atomically(const fs::path& target, const ByteProducer& produce)
+{
+    std::error_code code;
+    const fs::path file = final_target(target, code);
+    if (code)
+        return FileDone::failure(code, FileStep::open);
+    Existing existing;
+    if ((code = inspect(file, existing)))
+        return FileDone::failure(code, FileStep::open);
+    bool link_failed = false;
+    auto done = write_through_temporary(file, existing, produce, true, link_failed);
+    if (link_failed)
+        done = write_through_temporary(file, existing, produce, false, link_failed);
+    return done;
+}
+
+void report_bus_errors_as(std::string message)
+{
+#ifndef _WIN32
+    static std::string kept[2];  // the handler may still read the one being replaced
+    static int current = 0;
+    current = 1 - current;
+    kept[current] = std::move(message);
+    bus_error_message.store(kept[current].c_str());
+    static const bool installed = [] {
+        struct sigaction report {};
+        report.sa_handler = report_bus_error_and_exit;
+        sigemptyset(&report.sa_mask);
+        return ::sigaction(SIGBUS, &report, nullptr) == 0;
+    }();
+    (void)installed;
+#else
+    (void)message;
+#endif
 }
 
 void remove_temporary_file()

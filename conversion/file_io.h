@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace malvor {
@@ -20,16 +21,26 @@ enum class ReadKind {
     regular_only,     // regular files; anything else is refused at once without waiting on it
 };
 
-// Reads a netlist whole. Links are followed; a folder, device or socket, a file past
-// `largest_netlist` and a lack of memory are errors, never exceptions.
+// The most a file may hold, and the error for one that holds more.
+struct SizeLimit {
+    std::uint64_t bytes = largest_netlist;
+    FileError error = FileError::netlist_too_large;
+};
+
+// Reads a file whole. Links are followed; a folder, device or socket, a file past the limit
+// and a lack of memory are errors, never exceptions.
 FileResult<SourceBytes> read_whole_file(const std::filesystem::path& path,
-                                        ReadKind kind = ReadKind::regular_or_pipe);
+                                        ReadKind kind = ReadKind::regular_or_pipe,
+                                        SizeLimit limit = {});
 
 // Writes into a temporary file beside `target` and renames it over `target` once the data is
-// synced to disk; the folder is synced after the rename. A `target` that is a symbolic link
-// is followed to the file at the end of its chain, which is replaced while the link stays.
-// An existing file keeps its permission bits (and owner and group where allowed); a new one
-// gets 0666 less the umask. A target that exists and is no regular file is refused. On
+// synced to disk; the folder is synced after the rename. On Linux the file has no name until
+// it is complete (O_TMPFILE, where the file system has it), so that even a kill leaves
+// nothing behind; elsewhere a hidden name that starts with the script's own. A `target` that is a
+// symbolic link is followed to the file at the end of its chain, which is replaced while the link
+// stays. An existing file keeps its permission bits, applied after the data is written and failing
+// the write when they cannot be (and owner and group where allowed); a new one gets 0666 less
+// the umask. A target that exists and is no regular file is refused. On
 // failure the temporary file is removed and an existing target stays as it was.
 using ByteProducer = std::function<void(const std::function<void(std::string_view)>& write)>;
 FileDone write_file_atomically(const std::filesystem::path& target, const ByteProducer& produce);
@@ -38,6 +49,11 @@ FileDone write_file_atomically(const std::filesystem::path& target, const BytePr
 // neither opened nor changed, and the error is then file_exists. The value is the descriptor,
 // which the caller closes.
 FileResult<int> create_new_file(const std::filesystem::path& path);
+
+// Makes SIGBUS, which a mapped file raises when it shrinks while it is read, remove the
+// temporary file being written, if any, write `message` to standard error and end the process
+// with exit status 1. A later call replaces the message.
+void report_bus_errors_as(std::string message);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary file being written, if any, before
 // the process dies of the signal. Signals the process ignores stay ignored.

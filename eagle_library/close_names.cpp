@@ -17,55 +17,76 @@ std::string letters_and_digits(std::string_view name)
     return kept;
 }
 
-std::size_t edit_distance(std::string_view a, std::string_view b)
+// The edit distance of `a` and `b` if it is at most `limit`, else limit + 1. Only the band of
+// cells within `limit` of the diagonal can stay within it, and the search ends as soon as a
+// whole row of the band has passed it: long names cost their length times the limit.
+std::size_t edit_distance(std::string_view a, std::string_view b, std::size_t limit)
 {
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j)
+    if (a.size() > b.size())
+        std::swap(a, b);
+    if (b.size() - a.size() > limit)
+        return limit + 1;
+    const std::size_t over = limit + 1;
+    std::vector<std::size_t> row(b.size() + 1, over);
+    for (std::size_t j = 0; j <= std::min(b.size(), limit); ++j)
         row[j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            std::size_t above = row[j];
-            row[j] =
-                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        const std::size_t from = i > limit ? i - limit : 1;
+        const std::size_t to = std::min(b.size(), i + limit);
+        std::size_t diagonal = row[from - 1];
+        row[from - 1] = from == 1 && i <= limit ? i : over;
+        std::size_t smallest = row[from - 1];
+        for (std::size_t j = from; j <= to; ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min(
+                {above + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1), over});
             diagonal = above;
+            smallest = std::min(smallest, row[j]);
         }
+        if (smallest > limit)
+            return over;
     }
     return row[b.size()];
 }
 
 }  // namespace
 
-std::vector<std::string> close_names(std::string_view wanted, const std::vector<std::string>& names,
-                                     std::size_t at_most)
+std::vector<CloseName> scored_close_names(std::string_view wanted,
+                                          const std::vector<std::string>& names)
 {
+    std::vector<CloseName> found;
     const std::string lower = lower_ascii(wanted);
     const std::string plain = letters_and_digits(wanted);
-    std::vector<std::tuple<std::size_t, const std::string*>> found;
-    for (const auto& name : names) {
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        const auto& name = names[index];
         std::size_t distance = 0;
         if (!plain.empty() && letters_and_digits(name) == plain) {
             distance = 0;
         } else {
-            // Rough bound first: the distance is at least the difference of the lengths.
+            // The distance is at least the difference of the lengths.
             auto longer = std::max(name.size(), lower.size());
             auto shorter = std::min(name.size(), lower.size());
             if (longer - shorter > 2)
                 continue;
-            distance = edit_distance(lower, lower_ascii(name));
+            distance = edit_distance(lower, lower_ascii(name), 2);
             if (distance == 0 || distance > 2 || 2 * distance >= longer)
                 continue;
         }
-        found.emplace_back(distance, &name);
+        found.push_back({distance, index});
     }
-    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-        return std::tie(std::get<0>(a), *std::get<1>(a)) <
-               std::tie(std::get<0>(b), *std::get<1>(b));
+    return found;
+}
+
+std::vector<std::string> close_names(std::string_view wanted, const std::vector<std::string>& names,
+                                     std::size_t at_most)
+{
+    auto found = scored_close_names(wanted, names);
+    std::sort(found.begin(), found.end(), [&](const CloseName& a, const CloseName& b) {
+        return std::tie(a.distance, names[a.index]) < std::tie(b.distance, names[b.index]);
     });
     std::vector<std::string> closest;
     for (std::size_t i = 0; i < found.size() && i < at_most; ++i)
-        closest.push_back(*std::get<1>(found[i]));
+        closest.push_back(names[found[i].index]);
     return closest;
 }
 

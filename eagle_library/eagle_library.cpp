@@ -6,19 +6,34 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace malvor {
 namespace {
 
+constexpr std::size_t tree_memory_factor = 12;
+
+// The key of a pad in the table of all pads: the package's number, a colon, the pad's name.
+std::string_view pad_key(std::size_t package, std::string_view pad, std::string& key)
+{
+    key = std::to_string(package);
+    key += ':';
+    key += pad;
+    return key;
+}
+
 // The parse tree of a large library is many small pieces: while a library is read, pugixml
 // takes them from a few large blocks (see large_memory.h), which go all at once afterwards.
-// One library is read at a time.
+// One library is read at a time. The tree may take at most `limit` bytes: a file of tiny
+// elements would otherwise take some twenty times its size.
 class TreeMemory {
 public:
-    TreeMemory()
-        : allocate_(pugi::get_memory_allocation_function()),
+    explicit TreeMemory(std::size_t limit)
+        : limit_(limit),
+          allocate_(pugi::get_memory_allocation_function()),
           deallocate_(pugi::get_memory_deallocation_function())
     {
         current = this;
@@ -46,11 +61,16 @@ private:
         bytes = (bytes + alignment - 1) / alignment * alignment;
         if (bytes > left_) {
             const std::size_t size = std::max(block_size, bytes);
+            if (size > limit_ - std::min(limit_, taken_)) {
+                over_limit_ = true;
+                return nullptr;  // pugixml stops and reports that it ran out of memory
+            }
             try {
                 blocks_.emplace_back(allocate_large(size), size);
             } catch (const std::bad_alloc&) {
-                return nullptr;  // pugixml reports that it ran out of memory
+                return nullptr;
             }
+            taken_ += size;
             free_ = static_cast<char*>(blocks_.back().first);
             left_ = size;
         }
@@ -60,7 +80,14 @@ private:
         return piece;
     }
 
+public:
+    bool over_limit() const { return over_limit_; }
+
+private:
     static inline TreeMemory* current = nullptr;
+    std::size_t limit_;
+    std::size_t taken_ = 0;
+    bool over_limit_ = false;
     pugi::allocation_function allocate_;
     pugi::deallocation_function deallocate_;
     std::vector<std::pair<void*, std::size_t>> blocks_;
@@ -78,19 +105,32 @@ std::size_t EagleLibrary::find_package(std::string_view name) const
 
 std::size_t EagleLibrary::find_pad(std::size_t package, std::string_view pad) const
 {
-    auto found = pads_[package].find(pad);
+    std::string key;
+    auto found = pads_.find(pad_key(package, pad, key));
     return found == FoldedNameTable::none ? none : found;
 }
 
-void EagleLibrary::add_package(std::string_view name, const std::vector<std::string_view>& pads)
+void EagleLibrary::start_package(std::string_view name)
 {
-    if (numbers_.insert(name, static_cast<std::uint32_t>(names_.size())) != names_.size())
+    const std::size_t package = names_.size();
+    adding_pads_ = numbers_.insert(name, static_cast<std::uint32_t>(package)) == package;
+    if (adding_pads_) {
+        names_.emplace_back(name);
+        first_pads_.push_back(first_pads_.back());
+    }
+}
+
+void EagleLibrary::add_pad(std::string_view pad)
+{
+    if (!adding_pads_)
         return;
-    FoldedNameTable numbers(pads.size());
-    for (auto pad : pads)
-        numbers.insert(pad, static_cast<std::uint32_t>(numbers.size()));
-    names_.emplace_back(name);
-    pads_.push_back(std::move(numbers));
+    const std::size_t package = names_.size() - 1;
+    const auto count = static_cast<std::uint32_t>(pad_count(package));
+    std::string key;
+    if (pads_.insert(pad_key(package, pad, key), count) == count) {
+        pad_names_.emplace_back(pad);
+        ++first_pads_.back();
+    }
 }
 
 LibraryResult read_eagle_library(std::string_view bytes)
@@ -100,9 +140,22 @@ LibraryResult read_eagle_library(std::string_view bytes)
         result.error = kind;
         return result;
     }
-    TreeMemory memory;  // outlives the document
+    // Real libraries take some five times their size in the tree (the copy of the text it
+    // points into included).
+    TreeMemory memory(tree_memory_factor * bytes.size() + (std::size_t{8} << 20));
     pugi::xml_document document;
-    auto parsed = document.load_buffer(bytes.data(), bytes.size());
+    // Only elements and attributes: no nodes for comments, declarations, text or CDATA.
+    auto parsed = document.load_buffer(
+        bytes.data(), bytes.size(),
+        pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_embed_pcdata);
+    if (parsed.status == pugi::status_out_of_memory) {
+        if (!memory.over_limit())
+            throw std::bad_alloc();  // the machine's memory, not the file, is the trouble
+        result.error = LibraryError::too_many_elements;
+        result.detail = "reading it would take over " +
+                        std::to_string(tree_memory_factor * bytes.size() / 1000000 + 8) + " MB";
+        return result;
+    }
     if (!parsed) {
         auto trouble = describe_xml_error(bytes, parsed.status,
                                           static_cast<std::size_t>(parsed.offset),
@@ -119,15 +172,13 @@ LibraryResult read_eagle_library(std::string_view bytes)
         result.error = design ? LibraryError::schematic_or_board : LibraryError::not_eagle_library;
         return result;
     }
-    std::vector<std::string_view> pads;
     for (auto package : library.child("packages").children("package")) {
-        pads.clear();
+        result.library.start_package(package.attribute("name").value());
         for (auto contact : package.children()) {
             std::string_view kind = contact.name();
             if (kind == "pad" || kind == "smd")
-                pads.emplace_back(contact.attribute("name").value());
+                result.library.add_pad(contact.attribute("name").value());
         }
-        result.library.add_package(package.attribute("name").value(), pads);
     }
     return result;
 }

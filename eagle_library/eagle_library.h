@@ -11,12 +11,17 @@
 #include "library_errors.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
 namespace malvor {
+
+// The largest library read: the largest EAGLE libraries in use are a few megabytes.
+inline constexpr std::uint64_t largest_library = std::uint64_t{64} << 20;
 
 class EagleLibrary {
 public:
@@ -26,17 +31,32 @@ public:
     const std::vector<std::string>& package_names() const { return names_; }
     // The package of a name, ignoring ASCII case, or none.
     std::size_t find_package(std::string_view name) const;
-    std::size_t pad_count(std::size_t package) const { return pads_[package].size(); }
+    std::size_t pad_count(std::size_t package) const
+    {
+        return first_pads_[package + 1] - first_pads_[package];
+    }
     // The number (0 .. pad_count - 1) of a pad of the package, ignoring ASCII case, or none.
     std::size_t find_pad(std::size_t package, std::string_view pad) const;
+    // The pads as the file writes them, numbered as find_pad numbers them.
+    std::span<const std::string> pad_names(std::size_t package) const
+    {
+        return {pad_names_.data() + first_pads_[package], pad_count(package)};
+    }
 
-    // Building: a later package of a name already present adds nothing, as EAGLE keeps one.
-    void add_package(std::string_view name, const std::vector<std::string_view>& pads);
+    // Building, a package and then its pads: a later package of a name already present adds
+    // nothing, as EAGLE keeps one, and neither do its pads.
+    void start_package(std::string_view name);
+    void add_pad(std::string_view pad);
 
 private:
-    std::vector<std::string> names_;     // as the file writes them
-    std::vector<FoldedNameTable> pads_;  // of each package: numbered 0, 1, ...
-    FoldedNameTable numbers_{16};        // of the packages, by name
+    // The pads of all packages share one table and one list, so that a file of many tiny
+    // packages costs little more than one of a few large ones.
+    std::vector<std::string> names_;  // as the file writes them
+    FoldedNameTable numbers_{16};     // of the packages, by name
+    std::vector<std::string> pad_names_;
+    std::vector<std::uint32_t> first_pads_{0};  // of each package in pad_names_, then the end
+    FoldedNameTable pads_{16};  // "PACKAGE:PAD" to the pad's number in its package
+    bool adding_pads_ = false;  // to the last package
 };
 
 struct LibraryResult {

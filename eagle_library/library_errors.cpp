@@ -37,6 +37,8 @@ public:
             return "cut short";
         case LibraryError::broken_xml:
             return "broken XML, so no EAGLE library";
+        case LibraryError::too_many_elements:
+            return "made of far more XML elements than an EAGLE library of its size";
         }
         return "unknown library error";
     }

@@ -17,6 +17,7 @@ enum class LibraryError {
     web_page,
     cut_short_xml,  // the XML stops before its end
     broken_xml,
+    too_many_elements,  // far more than a library of its size: reading it would take too much
 };
 
 const std::error_category& library_category();

@@ -1,10 +1,11 @@
 #include "netlist_check.h"
 
-#include "close_names.h"
 #include "folded_name_table.h"
 #include "large_memory.h"
 #include "node_split.h"
+#include "package_hints.h"
 #include "script_names.h"
+#include "shown_text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -26,6 +27,11 @@ public:
     static constexpr unsigned in_this_net = 2;
 
     explicit PinMarks(std::size_t pads) : words_((pads + 31) / 32) {}
+    void make_room(std::size_t pad)
+    {
+        if (pad / 32 >= words_.size())
+            words_.resize(pad / 32 + 1);
+    }
     unsigned get(std::size_t pad) const { return words_[pad / 32] >> shift(pad) & 3; }
     void add(std::size_t pad, unsigned marks)
     {
@@ -50,13 +56,17 @@ private:
     std::vector<std::uint64_t, LargeAllocator<std::uint64_t>> words_;
 };
 
-// 8 bytes, as the nodes look them up all over. Pads are numbered in 32 bits: a netlist would
+// 16 bytes, as the nodes look them up all over. Pads are numbered in 32 bits: a netlist would
 // need billions of pads to pass that, and then the pins beyond it go unchecked for being in
 // two nets rather than the check failing.
 struct ComponentPads {
     static constexpr std::uint32_t none = UINT32_MAX;
-    std::uint32_t first_pad = none;  // the number of its package's first pad among all pads
+    // The number of its package's first pad among all pads; without a package, its number
+    // among the components whose package no library holds.
+    std::uint32_t first_pad = none;
     std::uint32_t package = none;
+    std::uint32_t library = 0;
+    std::uint32_t row = none;  // of the package map
 };
 
 using ComponentTable = std::vector<ComponentPads, LargeAllocator<ComponentPads>>;
@@ -71,17 +81,19 @@ public:
         std::string_view line;
         NodeWords words;
         std::uint64_t hash;
-        std::uint32_t component;  // or FoldedNameTable::none
-        std::size_t package;      // of the component, or EagleLibrary::none
-        bool has_pad;             // the package has the pin
-        std::size_t pad;          // among all pads of all components, or EagleLibrary::none
+        std::uint32_t component;    // or FoldedNameTable::none
+        std::size_t package;        // of the component, or EagleLibrary::none
+        std::uint32_t library;      // of the package
+        std::string_view pad_name;  // the pin as the map renames it
+        bool has_pad;               // the package has the pin
+        std::size_t pad;            // among all pads of all components, or EagleLibrary::none
     };
 
-    NodeLookups(const NetlistTables& tables, const EagleLibrary& library,
+    NodeLookups(const NetlistTables& tables, const PackageChoices* choices,
                 const FoldedNameTable& names, const ComponentTable& components,
                 const PinMarks& marks)
         : tables_(tables),
-          library_(library),
+          choices_(choices),
           splitter_(tables),
           names_(names),
           components_(components),
@@ -128,11 +140,15 @@ private:
         node.pad = EagleLibrary::none;
         if (node.component == FoldedNameTable::none || node.words.pin.empty() || node.words.more)
             return;
-        const auto [first_pad, package] = components_[node.component];
+        const auto [first_pad, package, library, row] = components_[node.component];
+        node.pad_name = row == ComponentPads::none
+                            ? node.words.pin
+                            : renamed_pin(choices_->rows()[row], node.words.pin);
         if (package == ComponentPads::none)
             return;
         node.package = package;
-        const auto pad = library_.find_pad(package, node.words.pin);
+        node.library = library;
+        const auto pad = choices_->libraries()[library].library.find_pad(package, node.pad_name);
         node.has_pad = pad != EagleLibrary::none;
         if (node.has_pad && first_pad != ComponentPads::none) {
             node.pad = first_pad + pad;
@@ -141,7 +157,7 @@ private:
     }
 
     const NetlistTables& tables_;
-    const EagleLibrary& library_;
+    const PackageChoices* choices_;
     NodeSplitter splitter_;
     const FoldedNameTable& names_;
     const ComponentTable& components_;
@@ -152,9 +168,9 @@ private:
 
 class Checker {
 public:
-    Checker(const NetlistTables& tables, const EagleLibrary& library)
+    Checker(const NetlistTables& tables, const PackageChoices* choices)
         : tables_(tables),
-          library_(library),
+          choices_(choices),
           source_(tables.source()),
           component_names_(static_cast<std::size_t>(tables.component_count()))
     {
@@ -164,8 +180,9 @@ public:
     {
         check_components();
         check_nets();
-        // Each pass finds its problems in file order; only components written after nets
-        // leave them to be sorted.
+        report_unknown_packages();
+        // Each pass finds its problems in file order; components written after nets, and
+        // unknown packages, leave them to be sorted.
         auto before = [](const Problem& a, const Problem& b) { return a.position < b.position; };
         if (!std::is_sorted(report_.problems.begin(), report_.problems.end(), before))
             std::stable_sort(report_.problems.begin(), report_.problems.end(), before);
@@ -186,15 +203,54 @@ private:
         report_.problems.push_back({position, 0, start, report_.messages.size() - start});
     }
 
-    const std::string& package_hint(std::string_view package)
+    // EAGLE would read a control character as part of the script: an ESC or a NUL inside a
+    // name, a value or a node breaks the statement around it.
+    void check_characters(std::size_t at, const char* what, std::string_view text)
     {
-        auto [cached, added] = hints_.try_emplace(lower_ascii(package));
-        if (added) {
-            auto close = close_names(package, library_.package_names());
-            for (std::size_t i = 0; i < close.size(); ++i)
-                cached->second += (i == 0 ? "; closest: " : ", ") + quoted(close[i]);
+        if (has_control_character(text))
+            report(at, {what, " '", text, "' holds a control character"});
+    }
+
+    // Reported once the nets are read, so that the hints can fit the pins the component uses.
+    void report_unknown_packages()
+    {
+        if (unknown_.empty())
+            return;
+        const auto& libraries = choices_->libraries();
+        PackageHints hints(libraries);
+        std::unordered_map<std::string, std::string> texts;  // package and pins, in lower case
+        std::vector<std::string> pins;
+        for (const auto& [k, used] : unknown_) {
+            pins.clear();
+            for (auto pin : used)
+                pins.push_back(lower_ascii(pin));
+            std::sort(pins.begin(), pins.end());
+            pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
+            const auto& choice = choices_->of(k);
+            const auto package = choices_->package(k);
+            if (package.empty()) {
+                report(position(tables_.comp_pack(k)),
+                       {"component '", tables_.comp_name(k), "' has no package"});
+                continue;
+            }
+            std::string where = "is in none of the libraries";
+            if (choice.row != PackageChoices::none &&
+                choices_->rows()[choice.row].library != MapRow::any_library)
+                where = "is not in library " + quoted(libraries[choice.library].name);
+            else if (libraries.size() == 1)
+                where = "is not in the library";
+            std::string key = lower_ascii(package);
+            for (const auto& pin : pins)
+                key += '\n' + pin;
+            auto [hint, added] = texts.try_emplace(std::move(key));
+            if (added)
+                for (const auto& found : hints.ranked(package, pins))
+                    hint->second += (hint->second.empty() ? "; closest: " : ", ") +
+                                    hints.text(found, pins.size());
+            report(
+                position(tables_.comp_pack(k)), {"package '", package, "' of component '",
+                                                 tables_.comp_name(k), "' ", where, hint->second});
         }
-        return cached->second;
     }
 
     void check_components()
@@ -218,23 +274,30 @@ private:
     void check_component(Count k, std::uint64_t hash)
     {
         auto [name, pack, value] = tables_.component(k);
+        check_characters(position(name), "component", name);
+        check_characters(position(pack), "package", pack);
+        check_characters(position(value), "value", value);
         auto earlier = component_names_.insert(name, hash, static_cast<std::uint32_t>(k));
         if (earlier != k)
             report(position(name), {"component '", name, "' has the name of component '",
                                     tables_.comp_name(earlier), "' (EAGLE ignores case)"});
-        if (pack.empty()) {
-            report(position(pack), {"component '", name, "' has no package"});
+        if (!choices_) {
+            if (tables_.comp_pack(k).empty())
+                report(position(tables_.comp_pack(k)), {"component '", name, "' has no package"});
             return;
         }
-        auto package = library_.find_package(pack);
-        if (package == EagleLibrary::none) {
-            report(position(pack), {"package '", pack, "' of component '", name,
-                                    "' is not in the library", package_hint(pack)});
-            return;
-        }
+        const auto& choice = choices_->of(k);
         auto& component = components_[static_cast<std::size_t>(k)];
-        component.package = static_cast<std::uint32_t>(package);
-        const std::size_t pads = library_.pad_count(package);
+        component.row = choice.row;
+        if (choice.package == PackageChoices::none) {
+            component.first_pad = static_cast<std::uint32_t>(unknown_.size());
+            unknown_.emplace_back(k, std::vector<std::string_view>());
+            return;
+        }
+        component.package = choice.package;
+        component.library = choice.library;
+        const std::size_t pads =
+            choices_->libraries()[choice.library].library.pad_count(choice.package);
         if (pads_ + pads < ComponentPads::none) {
             component.first_pad = static_cast<std::uint32_t>(pads_);
             pads_ += pads;
@@ -245,11 +308,16 @@ private:
     {
         FoldedNameTable nets(static_cast<std::size_t>(tables_.net_count()));
         PinMarks marks(pads_);
+        marks_ = &marks;
+        // Sized ahead, as growing a large table costs more than the lookups.
+        const auto rows = static_cast<std::size_t>(tables_.node_line_count());
+        loose_pins_ = FoldedNameTable(choices_ ? std::min(rows, unknown_.size() * 4) : rows);
         std::vector<std::size_t> net_pads;  // those marked in the net, unless too many
-        NodeLookups nodes(tables_, library_, component_names_, components_, marks);
+        NodeLookups nodes(tables_, choices_, component_names_, components_, marks);
         for (Count i = 1; i <= tables_.net_count(); ++i) {
             const auto name = tables_.sig_name(i);
             const auto name_line = tables_.sig_name_start(i);
+            check_characters(name_line, "net", name);
             auto earlier = nets.insert(name, static_cast<std::uint32_t>(i));
             if (earlier != i)
                 report(name_line, {net_label(i), " has the name of ", net_label(earlier),
@@ -263,6 +331,7 @@ private:
                 if (node.empty())
                     continue;  // the script leaves it out
                 ++written;
+                check_characters(position(node), "node", node);
                 const auto pad = node_pad(looked_up);
                 if (pad == EagleLibrary::none)
                     continue;
@@ -310,8 +379,29 @@ private:
         return label;
     }
 
-    // The number of the pad a node connects among all pads of all components, or none when
-    // the node has a problem (reported here) or its component's package is unknown.
+    // A pin of a component without a known package, numbered after all pads of the known ones
+    // so that it is checked for being in two nets all the same.
+    std::size_t loose_pin(std::uint32_t k, std::string_view pin)
+    {
+        const auto unknown = components_[k].first_pad;
+        if (unknown != ComponentPads::none)
+            unknown_[unknown].second.push_back(pin);
+        // The component in five bytes of 7 bits each, all above ASCII so that case folding
+        // leaves them alone: with a pin of up to three characters the key fits a table slot.
+        loose_key_.clear();
+        for (unsigned shift = 0; shift < 35; shift += 7)
+            loose_key_ += static_cast<char>(0x80 | (k >> shift & 0x7f));
+        loose_key_ += pin;
+        const auto number = loose_pins_.insert(
+            loose_key_, static_cast<std::uint32_t>(loose_pins_.size()));
+        const std::size_t pad = pads_ + number;
+        marks_->make_room(pad);
+        return pad;
+    }
+
+    // The number of the pad a node connects among all pads of all components (pins of
+    // components without a package after them), or none when the node has a problem
+    // (reported here).
     std::size_t node_pad(const NodeLookups::Node& looked_up)
     {
         const auto node = looked_up.line;
@@ -326,28 +416,37 @@ private:
                                     "', which the netlist does not have"});
             return EagleLibrary::none;
         }
-        if (looked_up.package != EagleLibrary::none && !looked_up.has_pad)
+        if (looked_up.package != EagleLibrary::none && !looked_up.has_pad) {
+            const auto& library = choices_->libraries()[looked_up.library].library;
             report(position(node),
-                   {"node '", node, "': package '", library_.package_names()[looked_up.package],
-                    "' of component '", words.component, "' has no pad '", words.pin, "'"});
+                   {"node '", node, "': package '", library.package_names()[looked_up.package],
+                    "' of component '", words.component, "' has no pad '", looked_up.pad_name,
+                    "'; ", pad_list(library, looked_up.package)});
+        }
+        if (looked_up.package == EagleLibrary::none)
+            return loose_pin(k, looked_up.pad_name);
         return looked_up.pad;
     }
 
     const NetlistTables& tables_;
-    const EagleLibrary& library_;
+    const PackageChoices* choices_;
     std::string_view source_;
     CheckReport report_;
     FoldedNameTable component_names_;
     ComponentTable components_;
     std::size_t pads_ = 0;
-    std::unordered_map<std::string, std::string> hints_;  // per lower-case unknown package
+    // Components whose package no library holds, with the pins they use.
+    std::vector<std::pair<Count, std::vector<std::string_view>>> unknown_;
+    FoldedNameTable loose_pins_{16};  // component number and pin
+    std::string loose_key_;
+    PinMarks* marks_ = nullptr;
 };
 
 }  // namespace
 
-CheckReport check_netlist(const NetlistTables& tables, const EagleLibrary& library)
+CheckReport check_netlist(const NetlistTables& tables, const PackageChoices* choices)
 {
-    return Checker(tables, library).run();
+    return Checker(tables, choices).run();
 }
 
 void number_lines(std::string_view text, Problems& problems)

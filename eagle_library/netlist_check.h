@@ -1,19 +1,21 @@
 #pragma once
-// What would go wrong when the script of a netlist runs in EAGLE with a given library: the
+// What would go wrong when the script of a netlist runs in EAGLE with the given libraries: the
 // problems are found in the netlist's tables, each at the position of the line to blame.
 //
-// - a component whose package the library lacks (with the closest package names as a hint), or
+// - a component whose package no library holds (with the closest package names as a hint), or
 //   that has no package at all;
-// - a node naming a component the netlist does not have, or a pad its package does not have;
+// - a node naming a component the netlist does not have, or a pad its package does not have
+//   (after the package map's renames), with the pads it does have;
 // - a pin already in an earlier net or twice in one net (EAGLE would stop to ask about
 //   merging signals);
 // - a component or net whose name equals an earlier one ignoring case;
 // - a net with fewer than two nodes in the script.
-// Nodes are split into component and pin as the script writes them.
+// Nodes are split into component and pin as the script writes them. Without libraries, only
+// what needs none is checked.
 
-#include "eagle_library.h"
 #include "large_memory.h"
 #include "netlist_tables.h"
+#include "package_choice.h"
 
 #include <cstddef>
 #include <string>
@@ -42,7 +44,8 @@ struct CheckReport {
     }
 };
 
-CheckReport check_netlist(const NetlistTables& tables, const EagleLibrary& library);
+// `choices` null: no library.
+CheckReport check_netlist(const NetlistTables& tables, const PackageChoices* choices);
 
 // Gives each problem its line number in one pass over `text`; the problems must be sorted.
 void number_lines(std::string_view text, Problems& problems);

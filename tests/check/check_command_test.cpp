@@ -3,6 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace malvor {
 namespace {
 
@@ -54,7 +62,7 @@ TEST_F(Check, EachProblemOnItsLineAndASummary)
         {"unknown package with hints", component("R1", "R0806") + component("Q1", "sot23"), "NET:3: package 'R0806' of component 'R1' is not in the library; closest: 'R0805', 'C0805'\nNET:11: package 'sot23' of component 'Q1' is not in the library; closest: 'SOT-23'\n2 problems, 2 components, 0 nets\n"},
         {"unknown package without hint", component("U1", "QFN-48"), "NET:3: package 'QFN-48' of component 'U1' is not in the library\n1 problem, 1 component, 0 nets\n"},
         {"unknown component", parts + "(\r\nGND\r\nR1-1\r\nR9-2\r\n)\r\n", "NET:28: node 'R9-2' names component 'R9', which the netlist does not have\n" + one_net},
-        {"unknown pad", parts + "(\r\nGND\r\nR1-1\r\nJ-USB-D\r\n)\r\n", "NET:28: node 'J-USB-D': package 'USB-B$1' of component 'J-USB' has no pad 'D'\n" + one_net},
+        {"unknown pad", parts + "(\r\nGND\r\nR1-1\r\nJ-USB-D\r\n)\r\n", "NET:28: node 'J-USB-D': package 'USB-B$1' of component 'J-USB' has no pad 'D'; its pads: 'D-', 'D+', 'GND@1', '5-2'\n" + one_net},
         {"no pin", parts + "(\r\nGND\r\nR1-1\r\nQ1\r\nQ1-B\r\n)\r\n", "NET:28: node 'Q1' is not one component and one pin\n" + one_net},
         {"three words", parts + "(\r\nGND\r\nR1-1\r\nQ1,B,C\r\nR1 2\r\n)\r\n", "NET:28: node 'Q1,B,C' is not one component and one pin\n" + one_net},
         {"pin in an earlier net", parts + gnd + "(\r\nVCC\r\nQ1-C\r\nr1,1\r\n)\r\n", "NET:33: node 'r1,1': the pin is already in an earlier net\n1 problem, 3 components, 2 nets\n"},
@@ -68,7 +76,7 @@ TEST_F(Check, EachProblemOnItsLineAndASummary)
         // The ground net holds more pins than the pin marks have words, and one pad in another case.
         {"pins of a large net stay taken", parts + "(\r\nGND\r\nR1-1\r\nR1-2\r\nQ1,b\r\nQ1-E\r\n)\r\n(\r\nVCC\r\nQ1-C\r\nQ1-C\r\nR1-2\r\n)\r\n", "NET:35: node 'Q1-C': the pin is twice in net 'VCC'\nNET:36: node 'R1-2': the pin is already in an earlier net\n2 problems, 3 components, 2 nets\n"},
         // CR, LF and CR LF each end one line; the problems come in line order, not finding order.
-        {"line ends", "\r\r\n\n[\rR1\nR0806\r\nV\r]\n(\nN\nR1-1\n)\n[\nR2\nR0805\nV\n]\n(\nM\nR2-1\nR2-2\nR2-1\n)\n", "NET:6: package 'R0806' of component 'R1' is not in the library; closest: 'R0805', 'C0805'\nNET:10: net 'N' has 1 node; an EAGLE signal needs at least two\nNET:22: node 'R2-1': the pin is twice in net 'M'\n3 problems, 2 components, 2 nets\n"},
+        {"line ends", "\r\r\n\n[\rR1\nR0806\r\nV\r]\n(\nN\nR1-1\n)\n[\nR2\nR0805\nV\n]\n(\nM\nR2-1\nR2-2\nR2-1\n)\n", "NET:6: package 'R0806' of component 'R1' is not in the library; closest: 'R0805' (pads '1', '2'), 'C0805' (pads '1', '2')\nNET:10: net 'N' has 1 node; an EAGLE signal needs at least two\nNET:22: node 'R2-1': the pin is twice in net 'M'\n3 problems, 2 components, 2 nets\n"},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -112,6 +120,115 @@ TEST_F(Check, FilesItCannotUse)
     EXPECT_EQ(folder.names(),
               (std::vector<std::string>{"amp.brd", "cut.lbr", "ok.net", "old.lbr", "text.lbr"}));
 }
+
+// Names that would act on a terminal or split a line, from the netlist or from the library
+// through a hint, and libraries that are hostile in themselves.
+TEST_F(Check, HostileNamesAndLibraries)
+{
+    struct Case {
+        const char* what;
+        std::string library;  // the bytes of LIB
+        std::string netlist;
+        int status;
+        std::string out;
+        std::string err;
+        std::uintmax_t size = 0;  // LIB made this large instead (sparse)
+    };
+    const std::string packages =
+        "<eagle><drawing><library><packages><package name=\"R08&#13;5\"/><package name=\"Q&#x1b;[2J\"/></packages></library></drawing></eagle>";
+    std::string million_open;
+    for (int i = 0; i < 1000000; ++i)
+        million_open += "<x>";
+    const std::string not_xml =
+        "malvor-convert: library 'LIB' is not an XML file, so no EAGLE library: ";
+    const Case cases[] = {
+        // clang-format off
+        {"an ESC in a component name", packages, component("R\x1b[2J", "Q\x1b[2J"), 3, "NET:2: component 'R\\x1B[2J' holds a control character\nNET:3: package 'Q\\x1B[2J' holds a control character\n2 problems, 1 component, 0 nets\n", ""},
+        {"C1 and invalid UTF-8 in a value", packages, "[\r\nR1\r\nQ\x1b[2J\r\n\xc2\x9b" "1k\xff\xc3\xa9\r\n]\r\n", 3, "NET:3: package 'Q\\x1B[2J' holds a control character\nNET:4: value '\\xC2\\x9B1k\\xFF\xc3\xa9' holds a control character\n2 problems, 1 component, 0 nets\n", ""},
+        {"a CR from the library through a hint", packages, component("R1", "R0805"), 3, "NET:3: package 'R0805' of component 'R1' is not in the library; closest: 'R08\\x0D5'\n1 problem, 1 component, 0 nets\n", ""},
+        {"a library over 64 MiB", "", parts, 1, "", "malvor-convert: cannot read library 'LIB': Library too large (over 64 MiB; EAGLE libraries are a few megabytes)\n", (std::uintmax_t{64} << 20) + 1},
+        {"64 MiB are read", "", parts, 1, "", not_xml + "no element such as '<eagle>' in it\n", std::uintmax_t{64} << 20},
+        {"a million open elements", million_open, parts, 1, "", "malvor-convert: library 'LIB' is made of far more XML elements than an EAGLE library of its size: reading it would take over 44 MB\n"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        // (A library name holding a control character is refused before it is read.)
+        auto library = folder.write("lib.lbr", c.library);
+        if (c.size != 0)
+            std::filesystem::resize_file(library, c.size);
+        auto result = check(c.netlist, library.string());
+        const auto shown_name = library.string();
+        for (auto at = result.err.find(shown_name); at != std::string::npos;
+             at = result.err.find(shown_name))
+            result.err.replace(at, shown_name.size(), "LIB");
+        EXPECT_EQ(result.status, c.status) << c.what;
+        EXPECT_EQ(result.out, c.out) << c.what;
+        EXPECT_EQ(result.err, c.err) << c.what;
+    }
+}
+
+#ifndef _WIN32
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves more address space than any limit here
+// Whatever step memory runs out in, the run ends with a message naming a file, never a crash.
+TEST_F(Check, MemoryRunningOutInAnyStepIsAMessage)
+{
+    std::string netlist = testing_support::components(100000) + "(\r\nGND\r\n";
+    for (int k = 1; k <= 100000; ++k)
+        netlist += "R" + std::to_string(k) + (k % 3 == 0 ? "-9" : "-1") + "\r\n";
+    auto net = folder.write("big.net", netlist + ")\r\n").string();
+    auto library = std::string(MALVOR_TEST_DATA "/parts.lbr");
+    const auto err_file = folder / "err";
+    int failed = 0;
+    int finished = 0;
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--check", net, library},
+          {"--list", net},
+          {"-o", (folder / "out.scr").string(), net, library}}) {
+        for (long extra_mib : {2, 8, 12, 16, 20, 24, 64}) {
+            pid_t child = ::fork();
+            if (child == 0) {
+                long pages = 0;
+                if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+                    if (std::fscanf(statm, "%ld", &pages) != 1)
+                        pages = 0;
+                    std::fclose(statm);
+                }
+                const rlim_t limit = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) +
+                                     (static_cast<rlim_t>(extra_mib) << 20);
+                const rlimit address_space{limit, limit};
+                std::FILE* out = std::fopen("/dev/null", "w");
+                std::FILE* err = std::fopen(err_file.c_str(), "w");
+                if (pages == 0 || !out || !err || ::setrlimit(RLIMIT_AS, &address_space) != 0)
+                    ::_exit(99);
+                int status = run_convert_command(arguments, out, err);
+                std::fclose(err);
+                ::_exit(status);
+            }
+            int raw = 0;
+            ::waitpid(child, &raw, 0);
+            const std::string what = arguments[0] + " with " + std::to_string(extra_mib) + " MiB";
+            ASSERT_TRUE(WIFEXITED(raw)) << what << ": signal " << WTERMSIG(raw);
+            const int status = WEXITSTATUS(raw);
+            const auto err = read_bytes(err_file);
+            if (status == 1) {
+                ++failed;
+                EXPECT_NE(err.find(system_message(ENOMEM)), std::string::npos) << what << err;
+                EXPECT_TRUE(err.find("'" + net + "'") != std::string::npos ||
+                            err.find("'" + library + "'") != std::string::npos)
+                    << what << err;
+            } else {
+                ++finished;
+                EXPECT_EQ(status, arguments[0] == "--check" ? 3 : 0) << what << err;
+            }
+        }
+    }
+    EXPECT_GT(failed, 0);
+    EXPECT_GT(finished, 0);
+    for (const auto& name : folder.names())
+        EXPECT_NE(name[0], '.') << name;
+}
+#endif
+#endif
 
 }  // namespace
 }  // namespace malvor

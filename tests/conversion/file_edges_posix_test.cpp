@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,8 +48,9 @@ void run_cases(const std::vector<EdgeCase>& cases)
         int raw = std::system(run.c_str());
         EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, c.status) << c.what;
         EXPECT_EQ(read_bytes(work / "err"), c.err) << c.what;
+        // No temporary file, of any name.
         for (const auto& entry : fs::recursive_directory_iterator(work.path()))
-            EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
     }
 }
 
@@ -67,6 +69,13 @@ TEST(FileEdges, ScriptTargets)
         // clang-format off
         {"a FIFO is refused and stays", "mkfifo amp.scr && $C amp.net p.lbr", 1, cannot("write script", "amp.scr", not_regular), "test -p amp.scr"},
         {"a device is refused and stays", "mknod amp.scr c 1 3 && $C -o amp.scr amp.net p.lbr", 1, cannot("write script", "amp.scr", not_regular), "test -c amp.scr", true},
+        {"a link to a device is refused and stays", "ln -s /dev/null amp.scr && $C amp.net p.lbr >out", 1, cannot("write script", "amp.scr", not_regular), "test -L amp.scr && test -c amp.scr && test ! -s out"},
+        {"-o naming redirected standard output", "{ echo before; $C -o /dev/stdout amp.net p.lbr; echo after; } >log.txt", 0, "", "{ echo before; cat want.scr; echo after; } >w && cmp log.txt w"},
+        {"-o naming standard error appended to", "echo old >build.log && $C -o /dev/stderr amp.net p.lbr 2>>build.log", 0, "", "{ echo old; cat want.scr; } >w && cmp build.log w"},
+        {"-o through /dev/fd and /proc", "$C -o /dev/fd/1 amp.net p.lbr >a.txt && $C -o /proc/self/fd/1 amp.net p.lbr >b.txt", 0, "", "cmp a.txt want.scr && cmp b.txt want.scr"},
+        {"-o naming the file standard output goes to", "$C -o amp.scr amp.net p.lbr >amp.scr", 0, "", "cmp amp.scr want.scr"},
+        {"set-user-ID, set-group-ID and sticky bits are kept", "for m in 4755 2775 1644 6700; do echo old >s$m.scr && chmod $m s$m.scr && $C -o s$m.scr amp.net p.lbr || exit; done", 0, "", "for m in 4755 2775 1644 6700; do test $(stat -c %a s$m.scr) = $m && cmp s$m.scr want.scr || exit; done"},
+        {"a kill at any moment leaves the old script or the new one and nothing else", "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do cat amp.net amp.net amp.net amp.net; done >big.net && cp want.scr big.scr && { for d in 0 0.002 0.005 0.01 0.02 0.05; do $C -o big.scr big.net p.lbr & sleep $d; kill -9 $!; wait; done; } 2>/dev/null", 0, "", "test \"$(ls -A)\" = \"$(printf 'amp.net\\nbig.net\\nbig.scr\\nerr\\nwant.scr')\""},
         {"a folder in the way", "mkdir amp.scr && $C amp.net p.lbr", 1, cannot("write script", "amp.scr", std::make_error_code(std::errc::is_a_directory)), "test -d amp.scr"},
         {"a chain of links is followed and kept", "mkdir real && echo old >real/amp.scr && ln -s real/amp.scr hop && ln -s hop amp.scr && $C amp.net p.lbr >/dev/null", 0, "", "test -L amp.scr && test -L hop && cmp real/amp.scr want.scr"},
         {"a dangling link gets its file", "ln -s new.scr amp.scr && $C amp.net p.lbr >/dev/null", 0, "", "test -L amp.scr && cmp new.scr want.scr"},
@@ -90,6 +99,7 @@ TEST(FileEdges, NetlistSources)
         {"a link to /dev/urandom", "ln -s /dev/urandom u.net && $C -o out.scr u.net p.lbr", 1, cannot("read netlist", "u.net", FileError::device_or_socket), "test ! -e out.scr"},
         {"2 GiB", "truncate -s 2G big.net && $C -o out.scr big.net p.lbr", 1, cannot("read netlist", "big.net", too_large), "test ! -e out.scr"},
         {"50 GB", "truncate -s 50G big.net && $C --list big.net", 1, cannot("read netlist", "big.net", too_large), "true"},
+        {"--list shows control characters as \\xHH on a terminal only", "printf '[\\r\\nR\\033[2J1\\r\\nP\\r\\nV\\r\\n]\\r\\n' >e.net && script -qec \"$C --list e.net\" /dev/null </dev/null >tty.txt && $C --list e.net >raw.txt", 0, "", "printf '001  :   R\\\\x1B[2J1   P   V\\r\\n' | cmp - tty.txt && printf '001  :   R\\033[2J1   P   V\\n' | cmp - raw.txt"},
         {"a pipe", "cat amp.net | $C -o out.scr /dev/stdin p.lbr", 0, "", "cmp out.scr want.scr"},
         {"a FIFO", "mkfifo f.net && { cat amp.net >f.net & } && $C -o out.scr f.net p.lbr", 0, "", "cmp out.scr want.scr"},
         // clang-format on
@@ -124,6 +134,36 @@ TEST(FileEdges, RegularFilesOnlyRefuseTheRestWithoutWaiting)
     ::close(unix_socket);
     work.write("amp.net", netlist);
     EXPECT_EQ(read_whole_file(work / "amp.net", ReadKind::regular_only).value.view(), netlist);
+}
+
+// A mapped netlist that shrinks while the script is written raises SIGBUS: the run ends with
+// the message, the temporary file gone and the old script kept.
+TEST(FileEdges, ANetlistCutWhileReadEndsTheRunWithAMessage)
+{
+    TempFolder work;
+    auto net = work.write("amp.net", netlist);
+    auto target = work.write("amp.scr", "old");
+    pid_t child = ::fork();
+    if (child == 0) {
+        std::FILE* err = std::freopen((work / "err").c_str(), "w", stderr);
+        report_bus_errors_as("netlist cut\n");
+        auto file = read_whole_file(net);
+        if (!err || !file.ok() || ::truncate(net.c_str(), 0) != 0)
+            ::_exit(99);
+        std::size_t sum = 0;
+        (void)write_file_atomically(target, [&](const auto& write) {
+            write("partial");
+            for (char c : file.value.view())
+                sum += static_cast<unsigned char>(c);
+        });
+        ::_exit(sum == 0 ? 98 : 97);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(read_bytes(work / "err"), "netlist cut\n");
+    EXPECT_EQ(work.names(), (std::vector<std::string>{"amp.net", "amp.scr", "err"}));
+    EXPECT_EQ(read_bytes(target), "old");
 }
 
 TEST(FileEdges, InterruptedWritesLeaveTheOldScriptAndNoTemporaryFile)

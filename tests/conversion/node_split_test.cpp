@@ -40,6 +40,7 @@ TEST(HyphenNodes, SplitAfterTheLongestComponentNameElseAtTheFirstInnerHyphen)
         {"J1-5-2", {"J1"}, "J1 5-2"},
         {"R1-", {"R1"}, "R1-"},
         {"-5", {}, "-5"},
+        {"-12", {}, "-12"},
         {"-", {}, "-"},
         {"--", {}, "--"},
         {"a--b", {}, "a -b"},

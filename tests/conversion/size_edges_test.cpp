@@ -24,8 +24,9 @@ TEST(SizeEdges, TablesAcrossTheirBlocks)
     EXPECT_EQ(tables.s, 1201);
     EXPECT_EQ(tables.maxn, 40001);
     EXPECT_EQ(tables.component_entry(99), "099  :   R99   R0805   2k");
+    EXPECT_EQ(tables.node_entry(999), "1000-001  :   N1000   R1,1");
     EXPECT_EQ(tables.node_entry(1199), "1200-001  :   N1200   R1,1");
-    for (int k : {16384, 16385, 32768, 32769, 40000}) {
+    for (int k : {1000, 16384, 16385, 32768, 32769, 40000}) {
         auto at = std::to_string(k);
         EXPECT_EQ(tables.component_entry(k),
                   at + "  :   R" + at + "   R0805   " + std::to_string(k % 97) + "k");

@@ -53,6 +53,14 @@ TEST_F(MainWindowTest, PickersFollowDriveAndFolderChangesOnBothSides)
         // Double-clicking (a click, then the double-click event) the parent above goes back up.
         choose(dir, dir->count() - 2, true);
         EXPECT_EQ(files(list)->folder(), a);
+        // The drive's entry chosen again in the drop-down lists the drive from its top.
+        dir->setCurrentItem(dir->findItems("sub", Qt::MatchExactly).value(0));
+        QTest::keyClick(dir, Qt::Key_Return);
+        ASSERT_EQ(files(list)->folder(), a + "/sub");
+        drive->showPopup();
+        choose(drive->view(), drive->currentIndex());
+        EXPECT_EQ(dir->path(), a);
+        EXPECT_EQ(files(list)->folder(), a);
     }
     EXPECT_TRUE(shown.empty());
 }

@@ -1,0 +1,32 @@
+#pragma once
+// The libraries and the package map a conversion or a check is given, read and checked, and
+// the check's problems as report lines.
+
+#include "netlist_check.h"
+#include "package_choice.h"
+#include "package_map.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace malvor {
+
+struct LibrarySetup {
+    std::vector<NamedLibrary> libraries;
+    std::vector<MapRow> rows;
+};
+
+// Every library must be an EAGLE XML library; the map must be free of errors, each of which
+// is said as "MAP:LINE: message". What is wrong goes to `err`, and the result is then empty.
+std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& library_paths,
+                                               const std::optional<std::string>& map_path,
+                                               std::FILE* err);
+
+// "NETLIST:LINE: <kind>message" for every problem, in order, on `out`; false when a write
+// failed.
+bool write_problems(std::FILE* out, const std::string& netlist, const CheckReport& report,
+                    std::string_view kind);
+
+}  // namespace malvor

@@ -1,0 +1,18 @@
+#pragma once
+// A package map for the next run: the rows of the map given, then a row for every footprint
+// that no library holds and no row maps, in netlist order, filled with the best hint's package
+// and library (and the pins to rename where it names its pads "P$N"). A comment above each
+// row names the package chosen and lists the other candidates and, where the pads do not fit,
+// the pins used and the pads offered; a footprint without any candidate gets its row as a
+// comment, to be filled in. An empty footprint, or one no map cell can hold, gets no row.
+
+#include "netlist_tables.h"
+#include "package_choice.h"
+
+#include <string>
+
+namespace malvor {
+
+std::string suggested_map(const NetlistTables& tables, const PackageChoices& choices);
+
+}  // namespace malvor

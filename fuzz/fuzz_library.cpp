@@ -1,0 +1,125 @@
+// libFuzzer target: arbitrary bytes as an EAGLE library, read and checked against a few small
+// fixed netlists, and the same bytes as a package map.
+//
+// Beyond "no crash", a library that reads must find each of its packages by its own name in
+// any case, and every check must give problems in file order, each at a line of the netlist,
+// whose message shows as one line without control characters; hints name library packages.
+// A map that reads must read the same when its rows are written out again, and its rows
+// take part in the check.
+
+#include "close_names.h"
+#include "eagle_library.h"
+#include "netlist_check.h"
+#include "package_choice.h"
+#include "package_map.h"
+#include "script_names.h"
+#include "shown_text.h"
+#include "tango_reader.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+void check(bool ok, const char* what, std::string_view detail = {})
+{
+    if (ok)
+        return;
+    std::fprintf(
+        stderr, "property violated: %s\n  detail: %.400s\n", what, std::string(detail).c_str());
+    std::abort();
+}
+
+// Netlists of the packages and pads the seeds hold, one with nodes of every kind of problem.
+const std::deque<malvor::NetlistTables>& netlists()
+{
+    static const std::deque<malvor::NetlistTables> all = [] {
+        std::deque<malvor::NetlistTables> tables;
+        for (const char* text :
+             {"[\r\nR1\r\nR0805\r\n10k\r\n]\r\n[\r\nQ1\r\nsot23\r\nBC847\r\n]\r\n"
+              "(\r\nGND\r\nR1-1\r\nQ1-E\r\nR1,1\r\nQ1-X\r\nR9-2\r\n)\r\n(\r\nN\r\nR1,2\r\n)\r\n",
+              "[\r\nJ1\r\nUSB-B$1\r\nUSB\r\n]\r\n[\r\nj1\r\nJACK \"2'\" & co\r\n\x1b\r\n]\r\n"
+              "(\r\nDM\r\nJ1-D-\r\nJ1,GND@1\r\nJ1-5-2\r\n)\r\n",
+              "[\r\nU1\r\n\r\n\r\n]\r\n(\r\n\r\nU1-1\r\nU1-\r\n)\r\n"}) {
+            tables.push_back(malvor::read_tango(std::string(text)));
+        }
+        return tables;
+    }();
+    return all;
+}
+
+// A map that reads is read again from its rows written out: the same rows, no errors.
+std::vector<malvor::MapRow> map_rows(std::string_view bytes,
+                                     const std::vector<std::string>& libraries)
+{
+    auto map = malvor::parse_package_map(bytes, libraries);
+    if (!map.errors.empty())
+        return {};
+    std::string again(malvor::full_map_header);
+    again += '\n';
+    for (const auto& row : map.rows)
+        again += malvor::map_row_text(row, libraries) + '\n';
+    auto reread = malvor::parse_package_map(again, libraries);
+    check(reread.errors.empty(), "a map written out reads", again);
+    check(reread.rows.size() == map.rows.size(), "a map written out keeps its rows", again);
+    for (std::size_t i = 0; i < map.rows.size(); ++i) {
+        const auto &a = map.rows[i], &b = reread.rows[i];
+        check(a.component == b.component && a.footprint == b.footprint && a.value == b.value &&
+                  a.package == b.package && a.library == b.library && a.pins == b.pins,
+              "a row written out reads the same", again);
+    }
+    return std::move(map.rows);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string> names_given{"lib", "other"};
+    const auto rows = map_rows(bytes, names_given);
+    const auto read = malvor::read_eagle_library(bytes);
+    if (read.error) {
+        check(read.library.package_count() == 0, "a library that failed holds no packages");
+        return 0;
+    }
+    const auto& library = read.library;
+    const auto& names = library.package_names();
+    check(names.size() == library.package_count(), "one name a package");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        check(library.find_package(names[i]) == i, "a package is found by its name", names[i]);
+        check(library.find_package(malvor::lower_ascii(names[i])) == i,
+              "a package is found ignoring case", names[i]);
+    }
+
+    const std::vector<malvor::NamedLibrary> libraries{{"lib", library}, {"other", library}};
+    for (const auto& tables : netlists()) {
+        const malvor::PackageChoices choices(tables, libraries, rows);
+        auto report = malvor::check_netlist(tables, &choices);
+        auto& problems = report.problems;
+        malvor::number_lines(tables.source(), problems);
+        std::size_t position = 0;
+        for (const auto& problem : problems) {
+            check(problem.position >= position, "problems in file order");
+            position = problem.position;
+            check(problem.position < tables.source().size() && problem.line >= 1,
+                  "a problem at a line of the netlist");
+            const auto message = report.message(problem);
+            check(!message.empty(), "every problem has a message");
+            const auto line = malvor::shown(message);
+            check(!malvor::has_control_character(line), "a shown message has no control character",
+                  line);
+        }
+    }
+    if (!names.empty()) {
+        for (const auto& close : malvor::close_names(names.front() + "x", names))
+            check(library.find_package(close) != malvor::EagleLibrary::none,
+                  "hints name packages of the library", close);
+    }
+    return 0;
+}

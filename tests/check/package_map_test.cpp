@@ -1,0 +1,181 @@
+// The package map and several libraries: the map's syntax and its errors, which row decides,
+// library order, pin renames and quoting in the script, the check without a library, and a
+// suggested map taken as it is by the next run. Fixtures: passives.lbr and semis.lbr.
+#include "package_map.h"
+#include "command_run.h"
+
+#include <gtest/gtest.h>
+
+namespace malvor {
+namespace {
+
+using namespace testing_support;
+
+TEST(PackageMap, SyntaxAndEveryErrorAtItsLine)
+{
+    struct Case {
+        const char* what;
+        std::string map;
+        std::string errors;  // "LINE: message" lines
+        std::size_t rows;
+    };
+    const std::string known = " (known: component, footprint, value, package, library, pins)";
+    const Case cases[] = {
+        // clang-format off
+        {"quotes, BOM, CR LF, comments", "\xEF\xBB\xBF# made by hand\r\n\r\npins , \"footprint\",package\r\n\"1=A 2=C\",\"DO41\",\"DO41-10\"\r\n#DIP8,DIL08\r\n,SO8,\"S\"\"O,8\"\r\n", "", 2},
+        {"unknown column", "footprint,pakage\nDIP8,DIL08\n", "1: unknown column 'pakage'" + known + "\n1: the header names neither 'package' nor 'pins'\n", 0},
+        {"column twice", "package,footprint,Package\n", "1: column 'package' given twice\n", 0},
+        {"every row error, not the first only", "component,footprint,value,package,library,pins\nR1,,,R0805,,\nr1,,,R1206,,\n,DIP8,,DIL08,semis,1=P$1 2\n,SOT23,,SOT-23,nowhere,\n,sot23,,SOT-23,,\n,DIP8,NE555,DIP08,,\n,DIP8,ne555,DIP08,,\n,,10k,R0805,,\n,SO8,,,passives,\n,TO92,,x,,1=A 1=B\n,TO92\n,\"TO92,x\n,\"TO\"92,,,,\n", "3: another row for component 'r1' is on line 2\n4: pins: '2' is not PIN=PAD\n5: library 'nowhere' is not one given on the command line\n6: another row for footprint 'sot23' is on line 5\n9: the row names neither a component nor a footprint\n10: the row gives neither a package nor pins\n11: pins: pin '1' is given twice\n12: 2 fields where the header has 6\n13: a quoted field does not close on its line\n14: text after the closing quote of a field\n", 3},
+        {"no header", "# only a comment\n", "1: no header line naming the columns\n", 0},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        auto map = parse_package_map(c.map, {"passives", "semis"});
+        std::string errors;
+        for (const auto& error : map.errors)
+            errors += std::to_string(error.line) + ": " + error.message + "\n";
+        EXPECT_EQ(errors, c.errors) << c.what;
+        EXPECT_EQ(map.rows.size(), c.rows) << c.what;
+    }
+    auto map = parse_package_map(cases[0].map, {});
+    ASSERT_EQ(map.rows.size(), 2u);
+    EXPECT_EQ(map_row_text(map.rows[0], {}), ",DO41,,DO41-10,,1=A 2=C");
+    EXPECT_EQ(map.rows[1].line, 6u);
+    EXPECT_EQ(map_row_text(map.rows[1], {}), ",SO8,,\"S\"\"O,8\",,");
+}
+
+std::string component(const std::string& name, const std::string& package, const char* value = "V")
+{
+    return "[\r\n" + name + "\r\n" + package + "\r\n" + value + "\r\n\r\n\r\n\r\n]\r\n";
+}
+
+// Lines 1-8 R1, 9-16 R2, 17-24 D1, 25-32 U1, 33-40 U2, 41-48 C1; nets from line 49.
+const std::string board = component("R1", "R0805") + component("R2", "r0805", "10k") +
+                          component("D1", "DO41") + component("U1", "DIP8", "NE555") +
+                          component("U2", "DIP8") + component("C1", "C0603") +
+                          "(\r\nGND\r\nR1-1\r\nD1,1\r\nU1-1\r\nU2-1\r\nC1-1\r\n)\r\n"
+                          "(\r\nVCC\r\nR1-2\r\nD1-2\r\nU1-8\r\nU2-8\r\nC1-2\r\nR2-1\r\n)\r\n";
+
+class Libraries : public testing::Test {
+protected:
+    std::string run(std::vector<std::string> arguments, int status, std::string* err = nullptr)
+    {
+        auto result = run_command(arguments);
+        EXPECT_EQ(result.status, status) << arguments[0];
+        if (err)
+            *err = result.err;
+        else
+            EXPECT_EQ(result.err, "");
+        return result.out;
+    }
+
+    TempFolder folder;
+    const std::string netlist = folder.write("board.net", board).string();
+    // A blank in a library name: "Use" quotes it, and "Add" the whole PACKAGE@LIBRARY word.
+    const std::string passives =
+        folder.write("My Passives.lbr", read_bytes(MALVOR_TEST_DATA "/passives.lbr")).string();
+    const std::string semis = MALVOR_TEST_DATA "/semis.lbr";
+};
+
+TEST_F(Libraries, MapRowsLibraryOrderPinRenamesAndQuoting)
+{
+    // R0805 is in both libraries: the first given wins unless a row names the library. U1's
+    // component row beats the footprint row, which beats nothing for U2's value.
+    auto map = folder.write("map.csv",
+                            "component,footprint,value,package,library,pins\n"
+                            ",dip8,,DIP08,,1=P$1 8=P$8\n"
+                            "u1,,,DIL08,semis,\n"
+                            ",R0805,10k,R0805,semis,\n"
+                            ",DO41,,DO41-10,,1=A 2=C\n"
+                            ",C0603,,,,1=P$1 2=P$2\n");
+    std::string err;
+    auto script = run({"-o", "-", "--map", map.string(), netlist, passives, semis}, 0, &err);
+    const std::string at = " ( 0 10000 );\r\n";
+    EXPECT_EQ(
+        script,
+        "Use 'my passives' semis;\r\nGrid Mil;\n\r\n"
+        "Add 'R0805@my passives' ( 0 10000 );\r\nName R1 ( 0 10000 );\r\nValue R1 V;\n\r\n"
+        "Add R0805@semis ( 1000 10000 );\r\nName R2 ( 1000 10000 );\r\nValue R2 10k;\n\r\n"
+        "Add 'DO41-10@my passives' ( 2000 10000 );\r\nName D1 ( 2000 10000 );\r\nValue D1 V;\n\r\n"
+        "Add DIL08@semis ( 3000 10000 );\r\nName U1 ( 3000 10000 );\r\nValue U1 NE555;\n\r\n"
+        "Add DIP08@semis ( 4000 10000 );\r\nName U2 ( 4000 10000 );\r\nValue U2 V;\n\r\n"
+        "Add 'C0603@my passives' ( 5000 10000 );\r\nName C1 ( 5000 10000 );\r\nValue C1 V;\n\r\n"
+        "Signal GND R1 1 D1 A U1 1 U2 P$1 C1 P$1 ;\r\n"
+        "Signal VCC R1 2 D1 C U1 8 U2 P$8 C1 P$2 R2 1 ;\r\n");
+    EXPECT_EQ(err, "");  // no warnings: everything fits
+
+    // A map with errors: all of them, at MAP:LINE, and no script.
+    auto bad = folder.write(
+        "bad.csv", "footprint,package,library\nDIP8,DIL08,nowhere\nDIP8,DIL08,\n");
+    run({"--map", bad.string(), netlist, passives}, 1, &err);
+    EXPECT_EQ(err, bad.string() + ":2: library 'nowhere' is not one given on the command line\n" +
+                       bad.string() + ":3: another row for footprint 'DIP8' is on line 2\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "board.scr"));
+
+    // Two libraries of one name: neither "Use" nor PACKAGE@LIBRARY could tell them apart.
+    run({netlist, semis, folder.write("SEMIS.lbr", "").string()}, 1, &err);
+    EXPECT_EQ(err.substr(err.find("have")), "have the same name 'semis'\n");
+}
+
+TEST_F(Libraries, WarningsWhileConvertingAndTheCheckWithoutALibrary)
+{
+    std::string err;
+    run({netlist, passives, semis}, 0, &err);
+    EXPECT_EQ(
+        err.substr(0, err.find('\n')),
+        netlist + ":19: warning: package 'DO41' of component 'D1' is in none of the libraries");
+    EXPECT_NE(read_bytes(folder / "board.scr").find("Add 'DIP8@my passives'"), std::string::npos);
+
+    // Without a library: only what needs none, pins of every component included.
+    auto twice = folder.write("twice.net", board + "(\r\nN\r\nR1-1\r\nX9-1\r\n)\r\n").string();
+    EXPECT_EQ(run({"--check", twice}, 3),
+              twice + ":68: node 'R1-1': the pin is already in an earlier net\n" + twice +
+                  ":69: node 'X9-1' names component 'X9', which the netlist does not have\n"
+                  "2 problems, 6 components, 3 nets\n");
+    EXPECT_EQ(run({"--check", netlist}, 0), "0 problems, 6 components, 2 nets\n");
+}
+
+TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
+{
+    const auto suggested = (folder / "suggested.csv").string();
+    auto report = run({"--check", "--suggest-map", suggested, netlist, passives, semis}, 3);
+    EXPECT_EQ(report.substr(0, report.find("\n" + netlist + ":55")),
+              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries\n" +
+                  netlist +
+                  ":27: package 'DIP8' of component 'U1' is in none of the libraries; "
+                  "closest: 'DIP08' (semis, 8 pads), 'DIL08' (semis, 8 pads), "
+                  "'DIL18' (my passives, 18 pads)\n" +
+                  netlist +
+                  ":35: package 'DIP8' of component 'U2' is in none of the libraries; "
+                  "closest: 'DIP08' (semis, 8 pads), 'DIL08' (semis, 8 pads), "
+                  "'DIL18' (my passives, 18 pads)");
+    EXPECT_NE(report.find(":55: node 'C1-1': package 'C0603' of component 'C1' has no pad '1'; "
+                          "its pads: 'P$1', 'P$2'\n"),
+              std::string::npos);
+    // Among names equally close, one holding the pins used comes before one with fewer pads.
+    auto pin9 = folder.write(
+        "pin9.net", component("U3", "DIL8") + "(\r\nN\r\nU3-1\r\nU3-9\r\n)\r\n");
+    EXPECT_EQ(run({"--check", pin9.string(), passives, semis}, 3),
+              pin9.string() +
+                  ":3: package 'DIL8' of component 'U3' is in none of the libraries; "
+                  "closest: 'DIL18' (my passives, 18 pads), 'DIL08' (semis, 8 pads), "
+                  "'DIP08' (semis, 8 pads)\n1 problem, 1 component, 1 net\n");
+    EXPECT_EQ(read_bytes(suggested),
+              "footprint,package,library,pins\n"
+              "# 'DO41': no package of a close name; fill in package and library\n#DO41,,,\n"
+              "# 'DIP8': 'DIP08' (semis, 8 pads); other candidates: 'DIL08' (semis, 8 pads), "
+              "'DIL18' (my passives, 18 pads)\n"
+              "DIP8,DIP08,semis,1=P$1 8=P$8\n");
+    EXPECT_EQ(run({"--check", "--map", suggested, netlist, passives, semis}, 3),
+              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries\n" +
+                  netlist +
+                  ":55: node 'C1-1': package 'C0603' of component 'C1' has no pad '1'; "
+                  "its pads: 'P$1', 'P$2'\n" +
+                  netlist +
+                  ":63: node 'C1-2': package 'C0603' of component 'C1' has no pad '2'; "
+                  "its pads: 'P$1', 'P$2'\n"
+                  "3 problems, 6 components, 2 nets\n");
+}
+
+}  // namespace
+}  // namespace malvor
