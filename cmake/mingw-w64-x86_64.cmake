@@ -1,7 +1,9 @@
 # Cross build for 64-bit Windows with Debian's MinGW-w64 (posix thread model):
 #   cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
-# The programs link statically, so each .exe needs nothing beside it but KERNEL32 and msvcrt.
-# Tests run under Wine when it is installed.
+# With the window, Qt's own toolchain file comes first and loads this one (scripts/windows.sh):
+#   -DCMAKE_TOOLCHAIN_FILE=<Qt>/lib/cmake/Qt6/qt.toolchain.cmake
+#   -DQT_CHAINLOAD_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+# Test programs run under Wine when it is installed (cmake/WineRun.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -16,15 +18,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# -static takes libgcc, libstdc++ and winpthread into the program instead of beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# Wine runs the test programs (test discovery included) in a prefix of the build's own, so a
-# build touches nothing outside its folder.
-find_program(MALVOR_WINE wine)
-if(MALVOR_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      env "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="
-      ${MALVOR_WINE})
-endif()

@@ -9,8 +9,8 @@ endif()
 set(CPACK_PACKAGE_CONTACT "Malvor maintainers <maintainers@malvor.example>")
 find_program(MALVOR_GZIP gzip)
 if(WIN32)
-  # Windows has no manual pages: a short text beside the .exe says how to use it.
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows-readme.txt DESTINATION . RENAME README.txt)
+  # Windows has no manual pages: a short text beside the programs says how to use them.
+  include(${PROJECT_SOURCE_DIR}/packaging/WindowsZip.cmake)
 elseif(UNIX AND MALVOR_GZIP)
   # Debian keeps manual pages and changelogs compressed; -n leaves out the time, so builds are
   # repeatable.
@@ -91,11 +91,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://malvor.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
-# On Windows, `cpack -G ZIP` gives malvor-convert-<version>-win64.zip: one folder of that name
-# holding malvor-convert.exe and README.txt.
+# On Windows, `cpack -G ZIP` gives malvor-<version>-win64.zip: one folder of that name holding
+# the programs and what they need (packaging/WindowsZip.cmake).
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME "malvor-convert-${PROJECT_VERSION}-win64")
+  set(CPACK_PACKAGE_FILE_NAME "malvor-${PROJECT_VERSION}-win64")
 endif()
 
 include(CPack)

@@ -4,12 +4,13 @@
 # The texts keep the two-part form of the program's first releases: the major number, a point
 # and the minor number in two digits (1.0.0 -> "1.00"). The About window adds the patch level as
 # a release letter counted from "a" (1.0.0 -> "1.00a", 1.0.1 -> "1.00b"). The Windows version
-# record's numbers are major, minor, patch and tweak (1.0.0 -> 1,0,0,0).
+# record's numbers are major, minor, patch and tweak (1.0.0 -> 1,0,0,0); the manifest has them
+# with points (1.0.0.0).
 
-# Sets <prefix>_SHORT ("1.00"), <prefix>_LETTER ("a") and <prefix>_NUMERIC ("1,0,0,0") for
-# `version`, or <prefix>_ERROR to why these forms cannot show it.
+# Sets <prefix>_SHORT ("1.00"), <prefix>_LETTER ("a"), <prefix>_NUMERIC ("1,0,0,0") and
+# <prefix>_DOTTED ("1.0.0.0") for `version`, or <prefix>_ERROR to why these forms cannot show it.
 function(malvor_version_texts version prefix)
-  foreach(form SHORT LETTER NUMERIC ERROR)
+  foreach(form SHORT LETTER NUMERIC DOTTED ERROR)
     unset(${prefix}_${form} PARENT_SCOPE)
   endforeach()
   if(NOT version MATCHES "^([0-9]+)\\.([0-9]+)\\.([0-9]+)(\\.([0-9]+))?$")
@@ -40,6 +41,7 @@ function(malvor_version_texts version prefix)
   set(${prefix}_SHORT "${major}.${two_digit_minor}" PARENT_SCOPE)
   set(${prefix}_LETTER "${letter}" PARENT_SCOPE)
   set(${prefix}_NUMERIC "${major},${minor},${patch},${tweak}" PARENT_SCOPE)
+  set(${prefix}_DOTTED "${major}.${minor}.${patch}.${tweak}" PARENT_SCOPE)
 endfunction()
 
 if(CMAKE_SCRIPT_MODE_FILE)
@@ -51,11 +53,14 @@ if(MALVOR_VERSION_ERROR)
   message(FATAL_ERROR "${MALVOR_VERSION_ERROR}")
 endif()
 
-# version.h for the programs (target malvor_version), malvor.rc for the Windows program file.
+# version.h for the programs (target malvor_version), malvor.rc and malvor.manifest for the
+# Windows program files.
 set(MALVOR_GENERATED_DIR "${PROJECT_BINARY_DIR}/generated")
 configure_file("${PROJECT_SOURCE_DIR}/conversion/version.h.in" "${MALVOR_GENERATED_DIR}/version.h"
   @ONLY)
 configure_file("${PROJECT_SOURCE_DIR}/resources/malvor.rc.in" "${MALVOR_GENERATED_DIR}/malvor.rc"
   @ONLY)
+configure_file("${PROJECT_SOURCE_DIR}/resources/malvor.manifest.in"
+  "${MALVOR_GENERATED_DIR}/malvor.manifest" @ONLY)
 add_library(malvor_version INTERFACE)
 target_include_directories(malvor_version INTERFACE "${MALVOR_GENERATED_DIR}")

@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
-# The converter for 64-bit Windows: cross-built with MinGW-w64 into build-windows/, its tests
-# run under Wine, its output compared byte for byte with the Linux build's, and the ZIP made.
+# Malvor for 64-bit Windows: Qt for MinGW-w64 built once into a cache (scripts/windows_qt.sh),
+# the window and the converter cross-built into build-windows/, their tests run under Wine, the
+# converter's output compared byte for byte with the Linux build's, the ZIP made, and the
+# unpacked ZIP's window run end to end under Wine against the Linux window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-  wine wine64 googletest unzip debian-archive-keyring
+  wine wine64 googletest unzip debian-archive-keyring xvfb xauth xdotool imagemagick
+
+# Everything below runs on one virtual X server: the window tests and the end-to-end run
+# need a display, and Wine's programs of one prefix share one.
+if [ -z "${MALVOR_ON_XVFB:-}" ]; then
+  MALVOR_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$PWD/scripts/windows.sh" "$@"
+fi
+
+qt=$(scripts/windows_qt.sh)
 
 # Wine keeps its prefix inside the build folder, so nothing outside the project is touched and
 # every clean build starts from a fresh one.
 export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all
-# No Mono or Gecko: console programs need neither, and setting up the prefix would ask for them.
+# No Mono or Gecko: the programs need neither, and setting up the prefix would ask for them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 # A server that stays up, and a prefix set up before any test: otherwise Wine's background
@@ -27,16 +37,24 @@ if [ ! -f "$pugixml_dir/src/pugixml.cpp" ]; then
   tar -xzf build-windows/pugixml-download/pugixml_*.orig.tar.gz -C "$pugixml_dir" --strip-components=1
 fi
 
-cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DMALVOR_BUILD_UI=OFF -DMALVOR_BUILD_BENCH=OFF \
+# Qt's toolchain file finds Qt and its host tools, then loads the project's for MinGW-w64. A
+# build folder configured with another toolchain starts afresh.
+toolchain="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
+if ! grep -qxF "CMAKE_TOOLCHAIN_FILE:FILEPATH=$toolchain" build-windows/CMakeCache.txt 2>/dev/null; then
+  rm -rf build-windows/CMakeCache.txt build-windows/CMakeFiles
+fi
+cmake -S . -B build-windows -G Ninja "-DCMAKE_TOOLCHAIN_FILE=$toolchain" \
+  "-DQT_CHAINLOAD_TOOLCHAIN_FILE=$PWD/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DMALVOR_BUILD_BENCH=OFF \
   "-DMALVOR_PUGIXML_SOURCE_DIR=$PWD/$pugixml_dir" >/dev/null
 cmake --build build-windows -j2
-ctest --test-dir build-windows --output-on-failure -j2
+# The window tests use Qt's Windows platform plugin on the virtual X server.
+QT_QPA_PLATFORM=windows ctest --test-dir build-windows --output-on-failure -j2
 
-# The Linux converter as the reference for the comparison.
-cmake -S . -B build-windows/linux -G Ninja -DCMAKE_BUILD_TYPE=Release -DMALVOR_BUILD_UI=OFF \
+# The Linux programs as the reference for the comparisons.
+cmake -S . -B build-windows/linux -G Ninja -DCMAKE_BUILD_TYPE=Release -DMALVOR_BUILD_UI=ON \
   -DMALVOR_BUILD_TESTS=OFF -DMALVOR_BUILD_BENCH=OFF >/dev/null
-cmake --build build-windows/linux -j2 --target malvor-convert
+cmake --build build-windows/linux -j2 --target malvor-convert malvor
 linux_convert=build-windows/linux/cli/malvor-convert
 windows_convert=build-windows/cli/malvor-convert.exe
 compare=build-windows/compare
@@ -66,6 +84,20 @@ done < <(find tests examples fuzz/corpus -type f -iname '*.net' -print0 | sort -
 echo "malvor-convert.exe: same scripts, entries and library checks as the Linux build" \
   "on $netlists netlists" >&2
 
-rm -f build-windows/malvor-convert-*-win64.zip
+rm -f build-windows/malvor-*-win64.zip
 (cd build-windows && cpack -G ZIP >/dev/null)
-unzip -l build-windows/malvor-convert-*-win64.zip
+zip=$(ls build-windows/malvor-*-win64.zip)
+unzip -l "$zip"
+
+# The unpacked ZIP on its own: its window, run by the keyboard under Wine with nothing but
+# what the ZIP holds (no search path to Qt or the compiler's DLLs), writes the same script as
+# the Linux window.
+unpacked=build-windows/unpacked
+rm -rf "$unpacked" && mkdir -p "$unpacked"
+unzip -q "$zip" -d "$unpacked"
+window_exe=$(echo "$PWD/$unpacked"/malvor-*-win64/malvor.exe)
+scripts/window_e2e.sh build-windows/e2e-linux build-windows/linux/app/malvor
+WINEPATH= scripts/window_e2e.sh build-windows/e2e-windows wine "$window_exe"
+cmp build-windows/e2e-linux/amplifier.scr build-windows/e2e-windows/amplifier.scr
+echo "malvor.exe from the ZIP under Wine: the same script as the Linux window" \
+  "(screenshot: build-windows/e2e-windows/screen.png)" >&2

@@ -62,6 +62,8 @@ if [ ! -f "$prefix/.complete" ]; then
   cmake --install "$work/build" --strip >>"$log" 2>&1 || { tail -n 40 "$log" >&2; exit 1; }
   # What the ZIP needs to tell where this Qt comes from, and the licences it is under.
   cp -r "$work/src/LICENSES" "$prefix/LICENSES"
+  # Debian's record of every file's copyright holders and licence, the bundled libraries' too.
+  cp "$work/src/debian/copyright" "$prefix/copyright"
   {
     echo "Qt $upstream (Core, Gui, Widgets and the Windows platform plugin), built from Debian's"
     echo "source package qt6-base $version (qt6-base_${version#*:}.dsc, with Debian's patches)"

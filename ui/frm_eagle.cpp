@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 
 #include <system_error>
@@ -49,8 +50,12 @@ frm_eagle::frm_eagle(QWidget* parent, Load load)
     ui->Lst_add->setModel(&components_);
     ui->Lst_nodo->setModel(&nodes_);
     // The client area below the menu bar is 443 x 428; the controls keep their places when the
-    // window is resized, as the central widget has no layout.
+    // window is resized, as the central widget has no layout. The menu bar takes what the
+    // window's layout gives it, a pixel more than its size hint in Qt's Windows styles.
     resize(443, 428 + ui->menubar->sizeHint().height());
+    ensurePolished();
+    layout()->activate();
+    resize(443, height() + 428 - centralWidget()->height());
 
     connect(ui->Drive1, &malvor::DriveList::driveChanged, this, &frm_eagle::Drive1_Change);
     connect(ui->Dir1, &malvor::FolderList::pathChanged, this, &frm_eagle::Dir1_Change);

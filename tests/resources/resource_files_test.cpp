@@ -1,4 +1,4 @@
-// The icon files, and the resources as windres compiles them and malvor-convert.exe holds them.
+// The icon files, and the resources as windres compiles them and the Windows programs hold them.
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +134,9 @@ static std::vector<Container> containers()
 #ifdef MALVOR_PROGRAM_FILE
     all.push_back({"malvor_convert_exe", read_bytes(MALVOR_PROGRAM_FILE), inProgramFile});
 #endif
+#ifdef MALVOR_WINDOW_PROGRAM_FILE
+    all.push_back({"malvor_exe", read_bytes(MALVOR_WINDOW_PROGRAM_FILE), inProgramFile});
+#endif
     return all;
 }
 
@@ -209,13 +212,25 @@ INSTANTIATE_TEST_SUITE_P(In, CompiledResources, testing::ValuesIn(containers()))
 #endif
 
 #ifdef MALVOR_PROGRAM_FILE
-TEST(ProgramFile, ManifestSetsTheUtf8CodePage)
+// What Windows reads before either program starts: its manifest, and whether it gets a console.
+TEST(ProgramFile, ManifestAndSubsystemOfEachProgram)
 {
-    const std::string text = inProgramFile(read_bytes(MALVOR_PROGRAM_FILE), 24).data;
-    EXPECT_NE(
-        text.find(
-            "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8</activeCodePage>"),
-        std::string::npos)
-        << text;
+    const std::pair<std::string, std::uint32_t> programs[] = {
+        {MALVOR_PROGRAM_FILE, 3},  // IMAGE_SUBSYSTEM_WINDOWS_CUI
+#ifdef MALVOR_WINDOW_PROGRAM_FILE
+        {MALVOR_WINDOW_PROGRAM_FILE, 2},  // IMAGE_SUBSYSTEM_WINDOWS_GUI: no console window
+#endif
+    };
+    // Windows reads each setting only in its own namespace.
+    const std::string settings[] = {
+        "name=\"Malvor\" version=\"" MALVOR_VERSION_DOTTED "\"",
+        "\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8</activeCodePage>",
+        "\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true</longPathAware>"};
+    for (const auto& [file, subsystem] : programs) {
+        const std::string b = read_bytes(file), text = inProgramFile(b, 24).data;
+        for (const std::string& setting : settings)
+            EXPECT_NE(text.find(setting), std::string::npos) << file << " lacks " << setting;
+        EXPECT_EQ(num(b, num(b, 0x3C, 4) + 24 + 68, 2), subsystem) << file;
+    }
 }
 #endif

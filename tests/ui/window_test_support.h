@@ -86,14 +86,30 @@ protected:
         return *window;
     }
     QString in_folder(const QString& name) const { return folder + u'/' + name; }
+    // A script's path as the window names it: on Windows with Windows' separators, and all in
+    // lower case as Windows ignores case.
+    QString script_in_folder(const QString& name) const
+    {
+#ifdef _WIN32
+        return QDir::toNativeSeparators(in_folder(name)).toLower();
+#else
+        return in_folder(name);
+#endif
+    }
     void write_file(const QString& name, const QByteArray& bytes = {})
     {
         QFile file(in_folder(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    malvor::FileList* files(const char* name) { return child<malvor::FileList>(*window, name); }
-    bool visible(const char* name) { return child(*window, name)->isVisibleTo(window.get()); }
+    malvor::FileList* files(const char* name)
+    {
+        return child<malvor::FileList>(*window, name);
+    }
+    bool visible(const char* name)
+    {
+        return child(*window, name)->isVisibleTo(window.get());
+    }
     // The lines shown by a file list or a result list.
     QStringList entries(const char* list)
     {
