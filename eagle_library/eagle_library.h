@@ -55,8 +55,8 @@ private:
     FoldedNameTable numbers_{16};     // of the packages, by name
     std::vector<std::string> pad_names_;
     std::vector<std::uint32_t> first_pads_{0};  // of each package in pad_names_, then the end
-    FoldedNameTable pads_{16};  // "PACKAGE:PAD" to the pad's number in its package
-    bool adding_pads_ = false;  // to the last package
+    FoldedNameTable pads_{16};                  // "PACKAGE:PAD" to the pad's number in its package
+    bool adding_pads_ = false;                  // to the last package
 };
 
 struct LibraryResult {
