@@ -273,16 +273,23 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
         err);
 }
 
-int convert(const Request& request, std::FILE* out, std::FILE* err)
+// A library name that would break the script's "Use" line is a usage error, before any file
+// is read.
+bool library_names_usable(const Request& request, std::FILE* err)
 {
     for (std::size_t l = 1; l < request.files.size(); ++l) {
         auto name = library_name_of(request.files[l]);
         if (!name.ok()) {
             std::fprintf(
                 err, "malvor-convert: invalid library name: %s\n", name.error.message().c_str());
-            return exit_usage;
+            return false;
         }
     }
+    return true;
+}
+
+int convert(const Request& request, std::FILE* out, std::FILE* err)
+{
     const std::string eaglelib = library_name_of(request.files[1]).value;
 
     auto tables = read_netlist_or_say(request.files[0], err);
@@ -324,11 +331,15 @@ int run_request(const std::vector<std::string>& arguments, std::FILE* out, std::
         return exit_ok;
     }
     case Request::check:
+        if (!library_names_usable(request, err))
+            return exit_usage;
         return run_check({request.files[0],
                           std::vector<std::string>(request.files.begin() + 1, request.files.end()),
                           request.map, request.suggest_map},
                          out, err);
     case Request::convert:
+        if (!library_names_usable(request, err))
+            return exit_usage;
         return convert(request, out, err);
     }
     return exit_failure;

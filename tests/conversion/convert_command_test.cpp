@@ -103,6 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         bad_library("empty library name", "", FileError::empty_library_name),
         bad_library("library name of only the extension", "/x/.LBR", FileError::empty_library_name),
         bad_library("library name with a CR", "a\rb.lbr", FileError::control_character_in_name),
+        CommandCase{"check with a library name holding an ESC", {"--check", "amp.net", "a\x1b.lbr"}, 2, "", "malvor-convert: invalid library name: " + make_error_code(FileError::control_character_in_name).message() + "\n"},
+        CommandCase{"second library name empty", {"amp.net", "a.lbr", ".lbr"}, 2, "", "malvor-convert: invalid library name: " + make_error_code(FileError::empty_library_name).message() + "\n"},
         CommandCase{"library name without extension", {"amp.net", "MyParts"},
                     0, "amp.scr\n", "", "amp.scr"},
         CommandCase{"help", {"--help"}, 0, usage, ""},
