@@ -6,6 +6,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <new>
 #include <string>
 #include <utility>
@@ -16,13 +17,22 @@ namespace {
 
 constexpr std::size_t tree_memory_factor = 12;
 
-// The key of a pad in the table of all pads: the package's number, a colon, the pad's name.
-std::string_view pad_key(std::size_t package, std::string_view pad, std::string& key)
+// The key of a pad in the table of all pads: the package's number, a colon, the pad's name;
+// built in `buffer` where it fits, as the check looks up a pad for every node.
+constexpr std::size_t key_room = 64;
+std::string_view pad_key(std::size_t package, std::string_view pad, char (&buffer)[key_room],
+                         std::string& longer)
 {
-    key = std::to_string(package);
-    key += ':';
-    key += pad;
-    return key;
+    char* end = std::to_chars(buffer, buffer + 24, package).ptr;
+    *end++ = ':';
+    const auto number = static_cast<std::size_t>(end - buffer);
+    if (number + pad.size() > key_room) {
+        longer.assign(buffer, number);
+        longer += pad;
+        return longer;
+    }
+    std::copy(pad.begin(), pad.end(), end);
+    return {buffer, number + pad.size()};
 }
 
 // The parse tree of a large library is many small pieces: while a library is read, pugixml
@@ -105,8 +115,9 @@ std::size_t EagleLibrary::find_package(std::string_view name) const
 
 std::size_t EagleLibrary::find_pad(std::size_t package, std::string_view pad) const
 {
-    std::string key;
-    auto found = pads_.find(pad_key(package, pad, key));
+    char buffer[key_room];
+    std::string longer;
+    auto found = pads_.find(pad_key(package, pad, buffer, longer));
     return found == FoldedNameTable::none ? none : found;
 }
 
@@ -126,8 +137,9 @@ void EagleLibrary::add_pad(std::string_view pad)
         return;
     const std::size_t package = names_.size() - 1;
     const auto count = static_cast<std::uint32_t>(pad_count(package));
-    std::string key;
-    if (pads_.insert(pad_key(package, pad, key), count) == count) {
+    char buffer[key_room];
+    std::string longer;
+    if (pads_.insert(pad_key(package, pad, buffer, longer), count) == count) {
         pad_names_.emplace_back(pad);
         ++first_pads_.back();
     }
