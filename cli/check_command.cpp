@@ -66,19 +66,14 @@ int check_and_report(const CheckRequest& request, const NetlistTables& tables,
 int run_check(const CheckRequest& request, std::FILE* out, std::FILE* err)
 {
     const std::string& netlist = request.netlist;
-    report_bus_errors_as(changed_while_read("netlist", netlist));
-    auto read = read_netlist(file_path_from_bytes(netlist), ReadKind::regular_or_pipe);
-    if (!read.ok()) {
-        report_unreadable(err, "netlist", netlist, read.error);
+    auto tables = read_netlist_or_say(netlist, err);
+    if (!tables)
         return exit_failure;
-    }
-    const NetlistTables& tables = read.value;
     auto setup = read_library_setup(request.libraries, request.map, err);
-    report_bus_errors_as(changed_while_read("netlist", netlist));
     if (!setup)
         return exit_failure;
     try {
-        return check_and_report(request, tables, *setup, out, err);
+        return check_and_report(request, *tables, *setup, out, err);
     } catch (const std::bad_alloc&) {
         std::fprintf(err, "malvor-convert: cannot check netlist '%s': %s\n", shown(netlist).c_str(),
                      out_of_memory().message().c_str());

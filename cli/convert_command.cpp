@@ -128,6 +128,8 @@ bool put(std::FILE* out, std::string_view bytes)
     return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
 }
 
+}  // namespace
+
 std::optional<NetlistTables> read_netlist_or_say(const std::string& path, std::FILE* err)
 {
     report_bus_errors_as(changed_while_read("netlist", path));
@@ -137,6 +139,8 @@ std::optional<NetlistTables> read_netlist_or_say(const std::string& path, std::F
     report_unreadable(err, "netlist", path, read.error);
     return std::nullopt;
 }
+
+namespace {
 
 bool is_terminal(std::FILE* stream)
 {
@@ -250,7 +254,6 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
 {
     const std::vector<std::string> paths(request.files.begin() + 1, request.files.end());
     auto setup = read_library_setup(paths, request.map, err);
-    report_bus_errors_as(changed_while_read("netlist", request.files[0]));
     if (!setup)
         return exit_failure;
     const PackageChoices choices(tables, setup->libraries, setup->rows);

@@ -1,7 +1,10 @@
 #pragma once
 // The command-line converter, apart from the process: arguments in, exit status out.
 
+#include "netlist_tables.h"
+
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -18,6 +21,10 @@ void report_unreadable(std::FILE* err, const char* what, const std::string& path
 std::string changed_while_read(const char* what, const std::string& path);
 
 std::error_code out_of_memory();
+
+// The netlist's tables, or empty after a message on `err`. A bus error while it is mapped is
+// reported as the netlist changing.
+std::optional<NetlistTables> read_netlist_or_say(const std::string& path, std::FILE* err);
 
 int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err);
 

@@ -13,7 +13,11 @@ namespace {
 
 std::optional<EagleLibrary> read_library_or_say(const std::string& path, std::FILE* err)
 {
-    report_bus_errors_as(changed_while_read("library", path));
+    // The library is mapped only in here; around it, a bus error is the netlist's again.
+    struct Restore {
+        std::string message;
+        ~Restore() { report_bus_errors_as(std::move(message)); }
+    } restore{report_bus_errors_as(changed_while_read("library", path))};
     auto file = read_whole_file(file_path_from_bytes(path), ReadKind::regular_or_pipe,
                                 {largest_library, FileError::library_too_large});
     if (!file.ok()) {
@@ -45,12 +49,7 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
     LibrarySetup setup;
     std::vector<std::string> names;
     for (const auto& path : library_paths) {
-        auto name = library_name_of(path);
-        if (!name.ok()) {
-            std::fprintf(err, "malvor-convert: invalid library name '%s': %s\n",
-                         shown(path).c_str(), name.error.message().c_str());
-            return std::nullopt;
-        }
+        auto name = library_name_of(path);  // usable: the command line was checked
         for (std::size_t earlier = 0; earlier < names.size(); ++earlier) {
             if (names[earlier] == name.value) {
                 // "Use" and PACKAGE@LIBRARY could not tell them apart.

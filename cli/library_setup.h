@@ -18,8 +18,9 @@ struct LibrarySetup {
     std::vector<MapRow> rows;
 };
 
-// Every library must be an EAGLE XML library; the map must be free of errors, each of which
-// is said as "MAP:LINE: message". What is wrong goes to `err`, and the result is then empty.
+// The library names must be usable (library_name_of); every library must be an EAGLE XML
+// library; the map must be free of errors, each of which is said as "MAP:LINE: message".
+// What is wrong goes to `err`, and the result is then empty.
 std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& library_paths,
                                                const std::optional<std::string>& map_path,
                                                std::FILE* err);

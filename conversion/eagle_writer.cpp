@@ -302,34 +302,36 @@ void write_signals(const NetlistTables& tables, const ScriptLibraries* libraries
     }
 }
 
+// "Use" naming the libraries, the grid, the parts and the signals; `libraries` null for the
+// one library whose name alone goes into the script.
+void write_script(const NetlistTables& tables, const std::vector<std::string_view>& names,
+                  const ScriptLibraries* libraries, const ScriptSink& sink)
+{
+    ScriptBuffer out(sink);
+    out << "Use ";
+    for (std::size_t l = 0; l < names.size(); ++l) {
+        if (l != 0)
+            out << ' ';
+        out.word(names[l]);
+    }
+    out << ";\r\nGrid Mil;\n\r\n";
+    write_components(tables, libraries, out);
+    write_signals(tables, libraries, out);
+    out.flush();
+}
+
 }  // namespace
 
 void write_eagle_script(const NetlistTables& tables, std::string_view eaglelib,
                         const ScriptSink& sink)
 {
-    ScriptBuffer out(sink);
-    out << "Use ";
-    out.word(eaglelib);
-    out << ";\r\nGrid Mil;\n\r\n";
-    write_components(tables, nullptr, out);
-    write_signals(tables, nullptr, out);
-    out.flush();
+    write_script(tables, {eaglelib}, nullptr, sink);
 }
 
 void write_eagle_script(const NetlistTables& tables, const ScriptLibraries& libraries,
                         const ScriptSink& sink)
 {
-    ScriptBuffer out(sink);
-    out << "Use ";
-    for (std::size_t l = 0; l < libraries.names.size(); ++l) {
-        if (l != 0)
-            out << ' ';
-        out.word(libraries.names[l]);
-    }
-    out << ";\r\nGrid Mil;\n\r\n";
-    write_components(tables, &libraries, out);
-    write_signals(tables, &libraries, out);
-    out.flush();
+    write_script(tables, {libraries.names.begin(), libraries.names.end()}, &libraries, sink);
 }
 
 std::string eagle_script(const NetlistTables& tables, std::string_view eaglelib)

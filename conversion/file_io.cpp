@@ -43,15 +43,10 @@ static_assert(std::atomic<int>::is_always_lock_free);
 // What to say when a mapped file shrinks under the reader, for the SIGBUS handler.
 std::atomic<const char*> bus_error_message{nullptr};
 
-void remove_temporary_now()
-{
-    remove_temporary_file();
-}
-
 #ifndef _WIN32
 extern "C" void report_bus_error_and_exit(int)
 {
-    remove_temporary_now();
+    remove_temporary_file();
     if (const char* message = bus_error_message.load())
         (void)!::write(STDERR_FILENO, message, std::strlen(message));
     ::_exit(1);
@@ -590,11 +585,12 @@ FileDone write_file_atomically(const fs::path& target, const ByteProducer& produ
     return done;
 }
 
-void report_bus_errors_as(std::string message)
+std::string report_bus_errors_as(std::string message)
 {
 #ifndef _WIN32
     static std::string kept[2];  // the handler may still read the one being replaced
     static int current = 0;
+    std::string before = kept[current];
     current = 1 - current;
     kept[current] = std::move(message);
     bus_error_message.store(kept[current].c_str());
@@ -605,8 +601,10 @@ void report_bus_errors_as(std::string message)
         return ::sigaction(SIGBUS, &report, nullptr) == 0;
     }();
     (void)installed;
+    return before;
 #else
     (void)message;
+    return {};
 #endif
 }
 

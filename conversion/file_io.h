@@ -52,8 +52,9 @@ FileResult<int> create_new_file(const std::filesystem::path& path);
 
 // Makes SIGBUS, which a mapped file raises when it shrinks while it is read, remove the
 // temporary file being written, if any, write `message` to standard error and end the process
-// with exit status 1. A later call replaces the message.
-void report_bus_errors_as(std::string message);
+// with exit status 1. A later call replaces the message; the one it replaces is returned, so
+// that a file read while another stays mapped can hand the message back.
+std::string report_bus_errors_as(std::string message);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary file being written, if any, before
 // the process dies of the signal. Signals the process ignores stay ignored.

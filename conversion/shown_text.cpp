@@ -79,6 +79,11 @@ void append_shown(std::string& out, std::string_view text)
     out.append(text, plain_from, text.size() - plain_from);
 }
 
+std::string quoted(std::string_view text)
+{
+    return "'" + std::string(text) + "'";
+}
+
 std::string shown(std::string_view text)
 {
     std::string out;

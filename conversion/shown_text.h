@@ -14,6 +14,9 @@ namespace malvor {
 void append_shown(std::string& out, std::string_view text);
 std::string shown(std::string_view text);
 
+// "'text'", as messages name a name.
+std::string quoted(std::string_view text);
+
 // Holds a control character as above (invalid UTF-8 does not count: it may be Latin-1).
 bool has_control_character(std::string_view text);
 

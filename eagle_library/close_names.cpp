@@ -3,7 +3,6 @@
 #include "script_names.h"
 
 #include <algorithm>
-#include <tuple>
 
 namespace malvor {
 namespace {
@@ -51,8 +50,7 @@ std::size_t edit_distance(std::string_view a, std::string_view b, std::size_t li
 
 }  // namespace
 
-std::vector<CloseName> scored_close_names(std::string_view wanted,
-                                          const std::vector<std::string>& names)
+std::vector<CloseName> close_names(std::string_view wanted, const std::vector<std::string>& names)
 {
     std::vector<CloseName> found;
     const std::string lower = lower_ascii(wanted);
@@ -75,19 +73,6 @@ std::vector<CloseName> scored_close_names(std::string_view wanted,
         found.push_back({distance, index});
     }
     return found;
-}
-
-std::vector<std::string> close_names(std::string_view wanted, const std::vector<std::string>& names,
-                                     std::size_t at_most)
-{
-    auto found = scored_close_names(wanted, names);
-    std::sort(found.begin(), found.end(), [&](const CloseName& a, const CloseName& b) {
-        return std::tie(a.distance, names[a.index]) < std::tie(b.distance, names[b.index]);
-    });
-    std::vector<std::string> closest;
-    for (std::size_t i = 0; i < found.size() && i < at_most; ++i)
-        closest.push_back(names[found[i].index]);
-    return closest;
 }
 
 }  // namespace malvor

@@ -1,6 +1,7 @@
 #include "library_kind.h"
 
 #include "library_errors.h"
+#include "script_names.h"
 
 #include <pugixml.hpp>
 
@@ -21,14 +22,6 @@ std::string_view without_blanks(std::string_view text)
     return text;
 }
 
-bool starts_ignoring_case(std::string_view text, std::string_view start)
-{
-    return text.size() >= start.size() &&
-           std::equal(start.begin(), start.end(), text.begin(), [](char a, char b) {
-               return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : b);
-           });
-}
-
 // A page saved from a browser instead of the file it offered: HTML, perhaps after a byte order
 // mark and comments (browsers note where they saved it from).
 bool is_web_page(std::string_view bytes)
@@ -42,7 +35,8 @@ bool is_web_page(std::string_view bytes)
             return false;
         bytes = without_blanks(bytes.substr(end + 3));
     }
-    return starts_ignoring_case(bytes, "<!doctype html") || starts_ignoring_case(bytes, "<html");
+    const std::string start = lower_ascii(bytes.substr(0, 14));
+    return start.starts_with("<!doctype html") || start.starts_with("<html");
 }
 
 // Line and column (both from 1; the column in characters of UTF-8) of a byte. CR, LF and CR LF
@@ -96,7 +90,8 @@ std::error_code recognise_non_library(std::string_view bytes)
     if (bytes.starts_with("PK\x03\x04") || bytes.starts_with("PK\x05\x06") ||
         bytes.starts_with("PK\x07\x08"))
         return LibraryError::zip_file;
-    if (bytes.starts_with("version https://git-lfs.github.com/spec/"))
+    // Its first line names the pointer format's version at Git LFS's address.
+    if (bytes.starts_with("version https://git-lfs.github.com/"))
         return LibraryError::lfs_pointer;
     if (is_web_page(bytes))
         return LibraryError::web_page;

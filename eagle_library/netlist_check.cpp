@@ -14,11 +14,6 @@
 namespace malvor {
 namespace {
 
-std::string quoted(std::string_view text)
-{
-    return "'" + std::string(text) + "'";
-}
-
 // Two marks for every pad, side by side so that a node costs one memory access: the pin is in
 // a net so far, and it is in the net at hand.
 class PinMarks {
@@ -228,11 +223,8 @@ private:
             pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
             const auto& choice = choices_->of(k);
             const auto package = choices_->package(k);
-            if (package.empty()) {
-                report(position(tables_.comp_pack(k)),
-                       {"component '", tables_.comp_name(k), "' has no package"});
-                continue;
-            }
+            if (package.empty())
+                continue;  // said where the component was checked
             std::string where = "is in none of the libraries";
             if (choice.row != PackageChoices::none &&
                 choices_->rows()[choice.row].library != MapRow::any_library)
@@ -281,11 +273,11 @@ private:
         if (earlier != k)
             report(position(name), {"component '", name, "' has the name of component '",
                                     tables_.comp_name(earlier), "' (EAGLE ignores case)"});
-        if (!choices_) {
-            if (tables_.comp_pack(k).empty())
-                report(position(tables_.comp_pack(k)), {"component '", name, "' has no package"});
+        // Without a library the map's packages do not count.
+        if ((choices_ ? choices_->package(k) : pack).empty())
+            report(position(pack), {"component '", name, "' has no package"});
+        if (!choices_)
             return;
-        }
         const auto& choice = choices_->of(k);
         auto& component = components_[static_cast<std::size_t>(k)];
         component.row = choice.row;

@@ -2,6 +2,7 @@
 
 #include "close_names.h"
 #include "script_names.h"
+#include "shown_text.h"
 
 #include <algorithm>
 #include <tuple>
@@ -12,11 +13,6 @@ namespace {
 constexpr std::size_t few_pads = 4;
 constexpr std::size_t listed_pads = 12;
 
-std::string quoted(std::string_view text)
-{
-    return "'" + std::string(text) + "'";
-}
-
 }  // namespace
 
 std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
@@ -26,7 +22,7 @@ std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
     auto [cached, added] = close_.try_emplace(lower_ascii(wanted));
     if (added) {
         for (std::size_t l = 0; l < libraries_.size(); ++l)
-            for (auto close : scored_close_names(wanted, libraries_[l].library.package_names()))
+            for (auto close : close_names(wanted, libraries_[l].library.package_names()))
                 cached->second.push_back({l, close.index, close.distance});
     }
     auto hints = cached->second;

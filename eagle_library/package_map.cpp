@@ -1,6 +1,7 @@
 #include "package_map.h"
 
 #include "script_names.h"
+#include "shown_text.h"
 
 #include <array>
 #include <map>
@@ -25,11 +26,6 @@ std::string_view trimmed(std::string_view text)
     while (!text.empty() && is_blank(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-std::string quoted(std::string_view text)
-{
-    return "'" + std::string(text) + "'";
 }
 
 // The fields of one line, or why it has none. Blanks around an unquoted field are dropped.
@@ -71,9 +67,8 @@ std::optional<std::string> split_fields(std::string_view line, std::vector<std::
                 return "a quote inside a field that does not start with one";
             field = text;
         }
-        for (char c : field)
-            if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f)
-                return "a control character in a field";
+        if (has_control_character(field))
+            return "a control character in a field";
         fields.push_back(std::move(field));
         if (pos == line.size())
             return std::nullopt;

@@ -4,6 +4,7 @@
 #include "node_split.h"
 #include "package_hints.h"
 #include "script_names.h"
+#include "shown_text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -29,9 +30,7 @@ std::string joined(const std::vector<std::string>& words)
 // cannot hold, is left to component rows.
 bool fits_a_row(std::string_view footprint)
 {
-    return !footprint.empty() && std::none_of(footprint.begin(), footprint.end(), [](char c) {
-        return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f;
-    });
+    return !footprint.empty() && !has_control_character(footprint);
 }
 
 }  // namespace
