@@ -5,8 +5,8 @@
 # unpacked ZIP's window run end to end under Wine against the Linux window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-  wine wine64 googletest unzip debian-archive-keyring xvfb xauth xdotool imagemagick
+# (The cross compiler comes with scripts/windows_qt.sh, which runs first.)
+scripts/deps.sh wine wine64 googletest unzip xvfb xauth xdotool imagemagick
 
 # Everything below runs on one virtual X server: the window tests and the end-to-end run
 # need a display, and Wine's programs of one prefix share one.

@@ -9,7 +9,7 @@ project=$(cd "$(dirname "$0")/.." && pwd)
 "$project/scripts/deps.sh" g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix \
   binutils-mingw-w64-x86-64 dpkg-dev xz-utils >&2
 
-version=$(dpkg-query -W -f='${Version}' qt6-base-dev)  # e.g. 6.4.2+dfsg-10
+version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)  # of its source, e.g. 6.4.2+dfsg-10
 upstream=${version%%+*}
 upstream=${upstream%%-*}
 patch_file="$project/packaging/qt/directwrite-needs-direct2d.patch"
