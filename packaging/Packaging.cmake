@@ -36,7 +36,7 @@ elseif(UNIX AND MALVOR_GZIP)
             -DLICENSE=${PROJECT_SOURCE_DIR}/LICENSE
             -DMETAINFO_IN=${PROJECT_SOURCE_DIR}/packaging/malvor.metainfo.xml.in
             -DVERSION=${PROJECT_VERSION} -DMAINTAINER=${CPACK_PACKAGE_CONTACT}
-            -DAPP_ID=${MALVOR_APP_ID} -DOUT_DIR=${docs_dir}
+            -DAPP_ID=${MALVOR_APP_ID} -DHOMEPAGE=${PROJECT_HOMEPAGE_URL} -DOUT_DIR=${docs_dir}
             -P ${PROJECT_SOURCE_DIR}/packaging/package_docs.cmake
     COMMAND ${MALVOR_GZIP} -9 -n -f ${docs_dir}/changelog
     DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_SOURCE_DIR}/LICENSE
@@ -86,7 +86,7 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # malvor_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://malvor.example.org/")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 # dpkg-shlibdeps (package dpkg-dev) finds the libraries the programs need, Qt's included.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -2,7 +2,7 @@
 # metadata's release entries from CHANGELOG.md, the machine-readable copyright file from
 # LICENSE. Run at build time:
 #   cmake -DCHANGELOG=CHANGELOG.md -DLICENSE=LICENSE -DMETAINFO_IN=malvor.metainfo.xml.in
-#         -DVERSION=x.y.z -DMAINTAINER="Name <address>" -DAPP_ID=id -DOUT_DIR=dir
+#         -DVERSION=x.y.z -DMAINTAINER="Name <address>" -DAPP_ID=id -DHOMEPAGE=url -DOUT_DIR=dir
 #         -P package_docs.cmake
 # It writes changelog, copyright and APP_ID.metainfo.xml into OUT_DIR.
 cmake_minimum_required(VERSION 3.25)
@@ -81,7 +81,7 @@ function(xml_escape text out)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-foreach(input CHANGELOG LICENSE METAINFO_IN VERSION MAINTAINER APP_ID OUT_DIR)
+foreach(input CHANGELOG LICENSE METAINFO_IN VERSION MAINTAINER APP_ID HOMEPAGE OUT_DIR)
   if(NOT DEFINED ${input})
     message(FATAL_ERROR "package_docs.cmake needs -D${input}=...")
   endif()
@@ -161,6 +161,7 @@ file(WRITE "${OUT_DIR}/changelog" "${debian}")
 file(READ "${METAINFO_IN}" metainfo)
 string(REPLACE "    @RELEASES@\n" "${releases}" metainfo "${metainfo}")
 string(REPLACE "@APP_ID@" "${APP_ID}" metainfo "${metainfo}")
+string(REPLACE "@HOMEPAGE@" "${HOMEPAGE}" metainfo "${metainfo}")
 file(WRITE "${OUT_DIR}/${APP_ID}.metainfo.xml" "${metainfo}")
 
 # The copyright file in Debian's machine-readable form: the licence is LICENSE's, its text
