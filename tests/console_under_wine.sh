@@ -14,7 +14,9 @@ expect_after_prompt() {
   local keys=$1 status=$2 what=$3
   shift 3
   exec 3<>"$work/keys"
-  timeout 90 script -qec "$command$(printf '%q ' "$@")" /dev/null <&3 >"$work/screen" 2>&1 &
+  # The shell script starts execs the program: a shell left waiting on the terminal would die of
+  # the terminal's Ctrl-C itself (Wine keeps ISIG on), and that status would be the one seen.
+  timeout 90 script -qec "exec $command$(printf '%q ' "$@")" /dev/null <&3 >"$work/screen" 2>&1 &
   local run=$!
   # The terminal gets the text between cursor sequences, blanks as cursor moves.
   local asked=no
