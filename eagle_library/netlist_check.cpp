@@ -223,7 +223,7 @@ private:
             pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
             const auto& choice = choices_->of(k);
             const auto package = choices_->package(k);
-            if (package.empty())
+            if (names_no_package(package))
                 continue;  // said where the component was checked
             std::string where = "is in none of the libraries";
             if (choice.row != PackageChoices::none &&
@@ -273,8 +273,11 @@ private:
         if (earlier != k)
             report(position(name), {"component '", name, "' has the name of component '",
                                     tables_.comp_name(earlier), "' (EAGLE ignores case)"});
-        // Without a library the map's packages do not count.
-        if ((choices_ ? choices_->package(k) : pack).empty())
+        // Without a library the map's packages do not count; a package a library holds
+        // counts whatever its name.
+        const bool found = choices_ && choices_->of(k).package != PackageChoices::none;
+        const auto wanted = choices_ ? choices_->package(k) : pack;
+        if (!found && names_no_package(wanted))
             report(position(pack), {"component '", name, "' has no package"});
         if (!choices_)
             return;

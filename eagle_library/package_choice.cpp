@@ -94,6 +94,13 @@ const MapRow* PackageChoices::row_for(const Component& component, std::string& k
     return lookup(by_footprint_);
 }
 
+bool names_no_package(std::string_view footprint)
+{
+    auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return footprint.empty() || footprint == "This part has no 'Package' attribute" ||
+           std::ranges::equal(footprint, std::string_view("PATTERN"), {}, fold);
+}
+
 std::string_view PackageChoices::package(Count k) const
 {
     const auto& choice = of(k);

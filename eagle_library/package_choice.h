@@ -21,6 +21,10 @@ struct NamedLibrary {
     EagleLibrary library;
 };
 
+// An empty footprint, or the text a netlist writer puts where a part has none (gEDA's
+// "PATTERN", another tool's sentence): no package to look for, whatever the libraries hold.
+bool names_no_package(std::string_view footprint);
+
 class PackageChoices {
 public:
     static constexpr std::uint32_t none = UINT32_MAX;

@@ -26,11 +26,11 @@ std::string joined(const std::vector<std::string>& words)
     return text;
 }
 
-// A footprint a row can name: an empty one, or one with a control character that a map
-// cannot hold, is left to component rows.
+// A footprint a row can name: one that stands for no package (shared by unrelated parts), or
+// one with a control character that a map cannot hold, is left to component rows.
 bool fits_a_row(std::string_view footprint)
 {
-    return !footprint.empty() && !has_control_character(footprint);
+    return !names_no_package(footprint) && !has_control_character(footprint);
 }
 
 }  // namespace

@@ -72,6 +72,7 @@ TEST_F(Check, EachProblemOnItsLineAndASummary)
         {"net of one written node", parts + "(\r\nN1\r\n\r\nR1-1\r\n)\r\n", "NET:26: net 'N1' has 1 node; an EAGLE signal needs at least two\n" + one_net},
         {"long-named net without nodes", parts + "(\r\nA_LONG_NET_NAME\r\n)\r\n", "NET:26: net 'A_LONG_NET_NAME' (written as 'Zel1') has 0 nodes; an EAGLE signal needs at least two\n" + one_net},
         {"empty footprint, net named on its opening line", component("R1", "") + "(GND\r\nR1-1\r\nR1-2\r\n)\r\n", "NET:3: component 'R1' has no package\n1 problem, 1 component, 1 net\n"},
+        {"what writers put for no package", component("U1", "pattern") + component("U2", "This part has no 'Package' attribute") + "(N\r\nU1-1\r\nU2-9\r\n)\r\n", "NET:3: component 'U1' has no package\nNET:11: component 'U2' has no package\n2 problems, 2 components, 1 net\n"},
         {"a library without packages", component("R1", "R0805"), "LIB: the library has no packages\nNET:3: package 'R0805' of component 'R1' is not in the library\n1 problem, 1 component, 0 nets\n", frames},
         // The ground net holds more pins than the pin marks have words, and one pad in another case.
         {"pins of a large net stay taken", parts + "(\r\nGND\r\nR1-1\r\nR1-2\r\nQ1,b\r\nQ1-E\r\n)\r\n(\r\nVCC\r\nQ1-C\r\nQ1-C\r\nR1-2\r\n)\r\n", "NET:35: node 'Q1-C': the pin is twice in net 'VCC'\nNET:36: node 'R1-2': the pin is already in an earlier net\n2 problems, 3 components, 2 nets\n"},
