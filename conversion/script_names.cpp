@@ -1,5 +1,7 @@
 #include "script_names.h"
 
+#include <algorithm>
+
 namespace malvor {
 namespace {
 
@@ -10,6 +12,11 @@ bool is_separator(char c)
 #else
     return c == '/';
 #endif
+}
+
+char lower_ascii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -25,10 +32,14 @@ std::string_view file_name_of(std::string_view path)
 std::string lower_ascii(std::string_view text)
 {
     std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    std::ranges::transform(lower, lower.begin(), [](char c) { return lower_ascii(c); });
     return lower;
+}
+
+bool same_ignoring_ascii_case(std::string_view a, std::string_view b)
+{
+    auto fold = [](char c) { return lower_ascii(c); };
+    return std::ranges::equal(a, b, {}, fold, fold);
 }
 
 std::string library_name(std::string_view library_file_name)

@@ -11,6 +11,8 @@ namespace malvor {
 
 // ASCII letters to lower case; every other byte as it is.
 std::string lower_ascii(std::string_view text);
+// Whether two names are the same but for the case of ASCII letters.
+bool same_ignoring_ascii_case(std::string_view a, std::string_view b);
 
 // The library name of a library file name (no folder): the name without a final ".lbr" (any
 // case), in lower case.

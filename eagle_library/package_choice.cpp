@@ -96,9 +96,8 @@ const MapRow* PackageChoices::row_for(const Component& component, std::string& k
 
 bool names_no_package(std::string_view footprint)
 {
-    auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    return footprint.empty() || footprint == "This part has no 'Package' attribute" ||
-           std::ranges::equal(footprint, std::string_view("PATTERN"), {}, fold);
+    return footprint.empty() || same_ignoring_ascii_case(footprint, "PATTERN") ||
+           footprint == "This part has no 'Package' attribute";
 }
 
 std::string_view PackageChoices::package(Count k) const
@@ -113,10 +112,8 @@ std::string_view PackageChoices::package(Count k) const
 
 std::string_view renamed_pin(const MapRow& row, std::string_view pin)
 {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 'a' - 'A') : c; };
     for (const auto& [from, to] : row.pins)
-        if (std::equal(from.begin(), from.end(), pin.begin(), pin.end(),
-                       [&](char a, char b) { return fold(a) == fold(b); }))
+        if (same_ignoring_ascii_case(from, pin))
             return to;
     return pin;
 }

@@ -160,9 +160,8 @@ private:
             wrong("the row names neither a component nor a footprint");
         const auto library_name = cell(library);
         if (!library_name.empty()) {
-            const auto lower = lower_ascii(library_name);
             std::size_t l = 0;
-            while (l < libraries_.size() && lower_ascii(libraries_[l]) != lower)
+            while (l < libraries_.size() && !same_ignoring_ascii_case(libraries_[l], library_name))
                 ++l;
             if (l == libraries_.size())
                 wrong("library " + quoted(library_name) + " is not one given on the command line");
@@ -186,7 +185,7 @@ private:
             }
             std::string pin(pair.substr(0, equals));
             for (const auto& [earlier, pad] : row.pins)
-                if (lower_ascii(earlier) == lower_ascii(pin))
+                if (same_ignoring_ascii_case(earlier, pin))
                     wrong("pins: pin " + quoted(pin) + " is given twice");
             row.pins.emplace_back(std::move(pin), pair.substr(equals + 1));
         }
