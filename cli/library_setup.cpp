@@ -47,11 +47,10 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
                                                std::FILE* err)
 {
     LibrarySetup setup;
-    std::vector<std::string> names;
     for (const auto& path : library_paths) {
         auto name = library_name_of(path);  // usable: the command line was checked
-        for (std::size_t earlier = 0; earlier < names.size(); ++earlier) {
-            if (names[earlier] == name.value) {
+        for (std::size_t earlier = 0; earlier < setup.libraries.size(); ++earlier) {
+            if (setup.libraries[earlier].name == name.value) {
                 // "Use" and PACKAGE@LIBRARY could not tell them apart.
                 std::fprintf(err,
                              "malvor-convert: libraries '%s' and '%s' have the same name '%s'\n",
@@ -63,7 +62,6 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
         auto library = read_library_or_say(path, err);
         if (!library)
             return std::nullopt;
-        names.push_back(name.value);
         setup.libraries.push_back({std::move(name.value), std::move(*library)});
     }
     if (!map_path)
@@ -73,6 +71,9 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
         report_unreadable(err, "map", *map_path, file.error);
         return std::nullopt;
     }
+    std::vector<std::string> names;
+    for (const auto& library : setup.libraries)
+        names.push_back(library.name);
     PackageMap map;
     try {
         map = parse_package_map(file.value.view(), names);

@@ -56,8 +56,8 @@ private:
 // two nets rather than the check failing.
 struct ComponentPads {
     static constexpr std::uint32_t none = UINT32_MAX;
-    // The number of its package's first pad among all pads; without a package, its number
-    // among the components whose package no library holds.
+    // The number of its package's first pad among all pads; naming a package no library holds, its
+    // number among the components whose package no library holds.
     std::uint32_t first_pad = none;
     std::uint32_t package = none;
     std::uint32_t library = 0;
@@ -223,8 +223,6 @@ private:
             pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
             const auto& choice = choices_->of(k);
             const auto package = choices_->package(k);
-            if (names_no_package(package))
-                continue;  // said where the component was checked
             std::string where = "is in none of the libraries";
             if (choice.row != PackageChoices::none &&
                 choices_->rows()[choice.row].library != MapRow::any_library)
@@ -275,24 +273,26 @@ private:
                                     tables_.comp_name(earlier), "' (EAGLE ignores case)"});
         // Without a library the map's packages do not count; a package a library holds
         // counts whatever its name.
-        const bool found = choices_ && choices_->of(k).package != PackageChoices::none;
-        const auto wanted = choices_ ? choices_->package(k) : pack;
-        if (!found && names_no_package(wanted))
+        const auto* choice = choices_ ? &choices_->of(k) : nullptr;
+        const bool found = choice && choice->package != PackageChoices::none;
+        const bool none = !found && names_no_package(choice ? choices_->package(k) : pack);
+        if (none)
             report(position(pack), {"component '", name, "' has no package"});
-        if (!choices_)
+        if (!choice)
             return;
-        const auto& choice = choices_->of(k);
         auto& component = components_[static_cast<std::size_t>(k)];
-        component.row = choice.row;
-        if (choice.package == PackageChoices::none) {
-            component.first_pad = static_cast<std::uint32_t>(unknown_.size());
-            unknown_.emplace_back(k, std::vector<std::string_view>());
+        component.row = choice->row;
+        if (!found) {
+            if (!none) {  // a package to give hints for
+                component.first_pad = static_cast<std::uint32_t>(unknown_.size());
+                unknown_.emplace_back(k, std::vector<std::string_view>());
+            }
             return;
         }
-        component.package = choice.package;
-        component.library = choice.library;
+        component.package = choice->package;
+        component.library = choice->library;
         const std::size_t pads =
-            choices_->libraries()[choice.library].library.pad_count(choice.package);
+            choices_->libraries()[choice->library].library.pad_count(choice->package);
         if (pads_ + pads < ComponentPads::none) {
             component.first_pad = static_cast<std::uint32_t>(pads_);
             pads_ += pads;
@@ -430,7 +430,7 @@ private:
     FoldedNameTable component_names_;
     ComponentTable components_;
     std::size_t pads_ = 0;
-    // Components whose package no library holds, with the pins they use.
+    // Components naming a package that no library holds, with the pins they use.
     std::vector<std::pair<Count, std::vector<std::string_view>>> unknown_;
     FoldedNameTable loose_pins_{16};  // component number and pin
     std::string loose_key_;
