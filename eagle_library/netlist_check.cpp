@@ -56,8 +56,8 @@ private:
 // two nets rather than the check failing.
 struct ComponentPads {
     static constexpr std::uint32_t none = UINT32_MAX;
-    // The number of its package's first pad among all pads; naming a package no library holds, its
-    // number among the components whose package no library holds.
+    // The number of its package's first pad among all pads; for a component naming a package
+    // that no library holds, its number among those components.
     std::uint32_t first_pad = none;
     std::uint32_t package = none;
     std::uint32_t library = 0;
