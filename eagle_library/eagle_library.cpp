@@ -154,7 +154,8 @@ LibraryResult read_eagle_library(std::string_view bytes)
     }
     // Real libraries take some five times their size in the tree (the copy of the text it
     // points into included).
-    TreeMemory memory(tree_memory_factor * bytes.size() + (std::size_t{8} << 20));
+    const std::size_t tree_limit = tree_memory_factor * bytes.size() + (std::size_t{8} << 20);
+    TreeMemory memory(tree_limit);
     pugi::xml_document document;
     // Only elements and attributes: no nodes for comments, declarations, text or CDATA.
     auto parsed = document.load_buffer(
@@ -164,8 +165,8 @@ LibraryResult read_eagle_library(std::string_view bytes)
         if (!memory.over_limit())
             throw std::bad_alloc();  // the machine's memory, not the file, is the trouble
         result.error = LibraryError::too_many_elements;
-        result.detail = "reading it would take over " +
-                        std::to_string(tree_memory_factor * bytes.size() / 1000000 + 8) + " MB";
+        result.detail = "reading it would take over " + std::to_string(tree_limit / 1000000) +
+                        " MB";
         return result;
     }
     if (!parsed) {
