@@ -1,6 +1,7 @@
 #include "library_kind.h"
 
 #include "library_errors.h"
+#include "lines.h"
 #include "script_names.h"
 
 #include <pugixml.hpp>
@@ -39,25 +40,24 @@ bool is_web_page(std::string_view bytes)
     return start.starts_with("<!doctype html") || start.starts_with("<html");
 }
 
-// Line and column (both from 1; the column in characters of UTF-8) of a byte. CR, LF and CR LF
-// each end a line, as in netlists.
+// Line and column (both from 1; the column in characters of UTF-8) of a byte, lines ending as
+// in netlists. The LF of a CR LF is placed at its CR.
 std::string line_and_column(std::string_view bytes, std::size_t offset)
 {
     offset = std::min(offset, bytes.size());
-    if (offset > 0 && offset < bytes.size() && bytes[offset] == '\n' && bytes[offset - 1] == '\r')
-        --offset;  // the line end of CR LF is the CR
-    std::size_t line = 1, column = 1;
-    for (std::size_t i = 0; i < offset; ++i) {
-        const char c = bytes[i];
-        if (c == '\n' && i > 0 && bytes[i - 1] == '\r')
-            continue;
-        if (c == '\r' || c == '\n') {
-            ++line;
-            column = 1;
-        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            ++column;
-        }
+    std::size_t line = 1;
+    std::size_t start = 0;
+    std::size_t end = line_end(bytes, start);
+    for (std::size_t next; end < offset && (next = after_line_end(bytes, end)) <= offset;) {
+        start = next;
+        end = line_end(bytes, start);
+        ++line;
     }
+    const auto text = bytes.substr(start, std::min(offset, end) - start);
+    const auto column = 1 + std::ranges::count_if(text, [](char c) {
+                            return (static_cast<unsigned char>(c) & 0xC0) !=
+                                   0x80;  // not a continuation byte
+                        });
     return std::to_string(line) + ":" + std::to_string(column);
 }
 
