@@ -152,7 +152,7 @@ NetlistTables read_tango(SourceBytes source)
                     fifth_empty = line.empty();
             }
             layout.block(closed && rigo == "]", count, fourth_empty, fifth_empty);
-        } else if (rigo == "(" || (components_started && opens_named_net(rigo))) {
+        } else if (starts_block(rigo)) {  // a net, as "[" was taken above
             auto name = rigo.substr(1);
             if (name.empty()) {
                 if (lines.at_end())
