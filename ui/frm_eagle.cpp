@@ -51,8 +51,8 @@ frm_eagle::frm_eagle(QWidget* parent, Load load)
     ui->Lst_nodo->setModel(&nodes_);
     // The client area below the menu bar is 443 x 428; the controls keep their places when the
     // window is resized, as the central widget has no layout. The menu bar takes what the
-    // window's layout gives it, a pixel more than its size hint in Qt's Windows styles.
-    resize(443, 428 + ui->menubar->sizeHint().height());
+    // window's layout gives it (in Qt's Windows styles a pixel more than its size hint), so the
+    // layout is laid out once to measure it.
     ensurePolished();
     layout()->activate();
     resize(443, height() + 428 - centralWidget()->height());
