@@ -25,9 +25,8 @@ int check_and_report(const CheckRequest& request, const NetlistTables& tables,
     const std::string& netlist = request.netlist;
     // Without a library the map is still read for its errors, and for the suggested map.
     const PackageChoices choices(tables, setup.libraries, setup.rows);
-    auto report = check_netlist(tables, setup.libraries.empty() ? nullptr : &choices);
-    auto& problems = report.problems;
-    number_lines(tables.source(), problems);
+    const auto report = check_netlist(tables, setup.libraries.empty() ? nullptr : &choices);
+    const auto& problems = report.problems;
 
     if (request.suggest_map) {
         const std::string text = suggested_map(tables, choices);

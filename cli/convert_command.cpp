@@ -257,8 +257,7 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
     if (!setup)
         return exit_failure;
     const PackageChoices choices(tables, setup->libraries, setup->rows);
-    auto report = check_netlist(tables, &choices);
-    number_lines(tables.source(), report.problems);
+    const auto report = check_netlist(tables, &choices);
     write_problems(err, request.files[0], report, "warning: ");
 
     ScriptLibraries libraries;

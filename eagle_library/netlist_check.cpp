@@ -161,6 +161,27 @@ private:
     Node nodes_[batch];
 };
 
+// Gives each problem its line number in one pass over `text`; the problems must be sorted.
+void number_lines(std::string_view text, Problems& problems)
+{
+    std::size_t line = 1;
+    std::size_t pos = 0;
+    char before = '\0';
+    for (auto& problem : problems) {
+        // CR, LF and CR LF each end one line: count every CR and every LF not after a CR.
+        const std::size_t end = std::min(problem.position, text.size());
+        std::size_t ends = 0;
+        for (; pos < end; ++pos) {
+            const char c = text[pos];
+            ends += static_cast<std::size_t>(c == '\r') +
+                    static_cast<std::size_t>(c == '\n' && before != '\r');
+            before = c;
+        }
+        line += ends;
+        problem.line = line;
+    }
+}
+
 class Checker {
 public:
     Checker(const NetlistTables& tables, const PackageChoices* choices)
@@ -441,27 +462,9 @@ private:
 
 CheckReport check_netlist(const NetlistTables& tables, const PackageChoices* choices)
 {
-    return Checker(tables, choices).run();
-}
-
-void number_lines(std::string_view text, Problems& problems)
-{
-    std::size_t line = 1;
-    std::size_t pos = 0;
-    char before = '\0';
-    for (auto& problem : problems) {
-        // CR, LF and CR LF each end one line: count every CR and every LF not after a CR.
-        const std::size_t end = std::min(problem.position, text.size());
-        std::size_t ends = 0;
-        for (; pos < end; ++pos) {
-            const char c = text[pos];
-            ends += static_cast<std::size_t>(c == '\r') +
-                    static_cast<std::size_t>(c == '\n' && before != '\r');
-            before = c;
-        }
-        line += ends;
-        problem.line = line;
-    }
+    auto report = Checker(tables, choices).run();
+    number_lines(tables.source(), report.problems);
+    return report;
 }
 
 }  // namespace malvor

@@ -26,7 +26,7 @@ namespace malvor {
 
 struct Problem {
     std::size_t position;           // in the netlist's bytes: the start of the line to blame
-    std::size_t line = 0;           // 1-based, once numbered
+    std::size_t line = 0;           // 1-based
     std::size_t message_start = 0;  // in CheckReport::messages
     std::size_t message_size = 0;
 };
@@ -46,8 +46,5 @@ struct CheckReport {
 
 // `choices` null: no library.
 CheckReport check_netlist(const NetlistTables& tables, const PackageChoices* choices);
-
-// Gives each problem its line number in one pass over `text`; the problems must be sorted.
-void number_lines(std::string_view text, Problems& problems);
 
 }  // namespace malvor
