@@ -123,6 +123,12 @@ Request parse(const std::vector<std::string>& arguments)
     return request;
 }
 
+// The files after the netlist.
+std::vector<std::string> library_paths(const Request& request)
+{
+    return {request.files.begin() + 1, request.files.end()};
+}
+
 bool put(std::FILE* out, std::string_view bytes)
 {
     return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
@@ -252,8 +258,7 @@ int write_out(const Request& request, const ByteProducer& produce, std::FILE* ou
 int convert_with_libraries(const Request& request, const NetlistTables& tables, std::FILE* out,
                            std::FILE* err)
 {
-    const std::vector<std::string> paths(request.files.begin() + 1, request.files.end());
-    auto setup = read_library_setup(paths, request.map, err);
+    auto setup = read_library_setup(library_paths(request), request.map, err);
     if (!setup)
         return exit_failure;
     const PackageChoices choices(tables, setup->libraries, setup->rows);
@@ -276,7 +281,7 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
 }
 
 // A library name that would break the script's "Use" line is a usage error, before any file
-// is read.
+// is read. Every file after the netlist is a library.
 bool library_names_usable(const Request& request, std::FILE* err)
 {
     for (std::size_t l = 1; l < request.files.size(); ++l) {
@@ -315,6 +320,8 @@ int run_request(const std::vector<std::string>& arguments, std::FILE* out, std::
     }
     if (!request.files.empty())
         netlist = request.files[0];
+    if (!library_names_usable(request, err))
+        return exit_usage;
     switch (request.kind) {
     case Request::help:
         std::fputs(usage_text, out);
@@ -333,15 +340,9 @@ int run_request(const std::vector<std::string>& arguments, std::FILE* out, std::
         return exit_ok;
     }
     case Request::check:
-        if (!library_names_usable(request, err))
-            return exit_usage;
-        return run_check({request.files[0],
-                          std::vector<std::string>(request.files.begin() + 1, request.files.end()),
-                          request.map, request.suggest_map},
-                         out, err);
+        return run_check(
+            {request.files[0], library_paths(request), request.map, request.suggest_map}, out, err);
     case Request::convert:
-        if (!library_names_usable(request, err))
-            return exit_usage;
         return convert(request, out, err);
     }
     return exit_failure;
