@@ -18,7 +18,6 @@ PackageChoices::PackageChoices(const NetlistTables& tables,
 {
     for (std::uint32_t r = 0; r < rows.size(); ++r) {
         const auto& row = rows[r];
-        renames_pins_ = renames_pins_ || !row.pins.empty();
         for (const auto& pin : row.pins)
             renamed_pins_.insert(pin.first, 0);
         if (!row.component.empty())
@@ -61,7 +60,7 @@ PackageChoices::PackageChoices(const NetlistTables& tables,
 
 std::string_view PackageChoices::node_pad(std::string_view component, std::string_view pin) const
 {
-    if (renamed_pins_.size() == 0 || renamed_pins_.find(pin) == FoldedNameTable::none)
+    if (!renames_pins() || renamed_pins_.find(pin) == FoldedNameTable::none)
         return pin;
     const auto row = renaming_components_.find(component);
     return row == FoldedNameTable::none ? pin : renamed_pin(rows_[row], pin);

@@ -44,7 +44,7 @@ public:
     // The package component k is written with: as its library spells it, or as the map or
     // the netlist names it when no library holds it.
     std::string_view package(Count k) const;
-    bool renames_pins() const { return renames_pins_; }
+    bool renames_pins() const { return renamed_pins_.size() != 0; }
     // The pad a node's pin is written as: its component's row renames it, or it stays. Pins
     // that no row renames are let through before the component is looked up.
     std::string_view node_pad(std::string_view component, std::string_view pin) const;
@@ -60,7 +60,6 @@ private:
     // lower-case footprint, LF, value
     std::unordered_map<std::string, std::uint32_t> by_footprint_value_;
     std::vector<Choice> choices_;
-    bool renames_pins_ = false;
     FoldedNameTable renamed_pins_{16};         // every pin some row renames
     FoldedNameTable renaming_components_{16};  // components whose row renames pins: the row
 };
