@@ -27,12 +27,24 @@ fail() {
   import -window root "$folder/screen.png" 2>/dev/null || true
   exit 1
 }
+# The windows whose title is $1, one id a line. A search that an X error cut short (a window
+# vanished while it was searched, as Wine's own do while a prefix starts) is asked again.
+search() {
+  local found
+  for _ in $(seq 10); do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>"$folder/search.err") || true
+    grep -q 'X Error' "$folder/search.err" || { [ -z "$found" ] || echo "$found"; return; }
+    sleep 0.2
+  done
+}
 # The first window whose title is $1, within a minute; focused, as a click on it would.
 window() {
-  local id
-  id=$(timeout 60 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1) \
-    || fail "no window \"$1\""
-  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+  local id="" deadline=$((SECONDS + 60))
+  until id=$(search "$1" | head -n 1) && [ -n "$id" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "no window \"$1\""
+    sleep 0.5
+  done
+  xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true
   echo "$id"
 }
 keys() {
@@ -60,4 +72,4 @@ keys alt+a
 window "About" >/dev/null
 sleep 2
 import -window root "$folder/screen.png"
-[ "$(xdotool search --onlyvisible --name '^About$' | wc -l)" = 1 ] || fail "not one About window"
+[ "$(search About | wc -l)" = 1 ] || fail "not one About window"

@@ -16,17 +16,13 @@ fi
 
 qt=$(scripts/windows_qt.sh)
 
-# Wine keeps its prefix inside the build folder, so nothing outside the project is touched and
-# every clean build starts from a fresh one.
+# Wine keeps its prefix inside the build folder, so nothing outside the project is touched. Every
+# run starts from a fresh one, as CI's fresh clone does.
 export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all
 # No Mono or Gecko: the programs need neither, and setting up the prefix would ask for them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-# A server that stays up, and a prefix set up before any test: otherwise Wine's background
-# programs, started by the first test program, hold CTest's discovery pipe open until its timeout.
-wineserver -p
+scripts/wine_prefix.sh
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wineboot -i >/dev/null 2>&1
 
 # pugixml's sources: Debian builds it for the host only. Its source package comes from the
 # machine's own apt archives and is unpacked here.
@@ -49,7 +45,8 @@ cmake -S . -B build-windows -G Ninja "-DCMAKE_TOOLCHAIN_FILE=$toolchain" \
   "-DMALVOR_PUGIXML_SOURCE_DIR=$PWD/$pugixml_dir" >/dev/null
 cmake --build build-windows -j2
 # The window tests use Qt's Windows platform plugin on the virtual X server.
-QT_QPA_PLATFORM=windows ctest --test-dir build-windows --output-on-failure -j2
+# A test that hangs fails after five minutes instead of holding the run up.
+QT_QPA_PLATFORM=windows ctest --test-dir build-windows --output-on-failure -j2 --timeout 300
 
 # The Linux programs as the reference for the comparisons.
 cmake -S . -B build-windows/linux -G Ninja -DCMAKE_BUILD_TYPE=Release -DMALVOR_BUILD_UI=ON \

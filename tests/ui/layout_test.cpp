@@ -99,18 +99,23 @@ TEST_F(LayoutTest, LoadHidesTheLibrarySideUntilAReadAndTabAndAccessKeysReachOnly
               "         and then click on the button (Alt+R)");
     const QStringList order = {"Drive1",   "Dir1",   "lst_open", "Cmd_read", "Lst_add",
                                "Lst_nodo", "Drive2", "Dir2",     "lst_lib",  "cmd_do"};
-    auto alt = [&](Qt::Key key) { QTest::keyClick(&w, key, Qt::AltModifier); };
+    auto alt = [&](Qt::Key key) {
+        activate(w);
+        QTest::keyClick(&w, key, Qt::AltModifier);
+    };
     for (bool read_yet : {false, true}) {
         // The library side's labels show with it, the hint without; Tab passes only shown controls.
         SCOPED_TRACE(read_yet ? "after a read" : "before a read");
         EXPECT_EQ(visible("Label3"), read_yet);
         EXPECT_EQ(visible("Label4"), !read_yet);
+        // The window's own focus, which Tab moves whether or not the window is active.
         QStringList chain;
         child(w, "Drive1")->setFocus();
         do {
-            chain << QApplication::focusWidget()->objectName();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        } while (chain.size() < 12 && QApplication::focusWidget()->objectName() != "Drive1");
+            ASSERT_NE(w.focusWidget(), nullptr);
+            chain << w.focusWidget()->objectName();
+            QTest::keyClick(w.focusWidget(), Qt::Key_Tab);
+        } while (chain.size() < 12 && w.focusWidget() && w.focusWidget()->objectName() != "Drive1");
         EXPECT_EQ(chain, order.mid(0, read_yet ? 10 : 6));
         shown.clear();
         alt(Qt::Key_N);  // reaches nothing while the writer's button is hidden

@@ -2,10 +2,16 @@
 
 #include "window_test_support.h"
 
+#include "native_names.h"
 #include "program_lifetime.h"
 #include "temp_folder.h"
 
 #include <QLabel>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -63,6 +69,42 @@ TEST_F(MainWindowTest, PickersFollowDriveAndFolderChangesOnBothSides)
         EXPECT_EQ(files(list)->folder(), a);
     }
     EXPECT_TRUE(shown.empty());
+}
+
+// Entries that come and go while a folder is listed (a download finishing, an editor saving,
+// another program's files): the pickers list it again and again without failing, and then
+// show what is there.
+TEST_F(MainWindowTest, PickersListAFolderWhoseEntriesChangeMeanwhile)
+{
+    frm_eagle& w = open();
+    const std::filesystem::path root = malvor::native_path(folder);
+    std::atomic<bool> stop = false;
+    std::thread churn([&] {
+        std::error_code ignored;
+        for (int round = 0; !stop; ++round) {
+            const std::filesystem::path name = root / ("churn" + std::to_string(round % 40));
+            std::ofstream(std::filesystem::path(name).replace_extension(".net")) << "[\n";
+            std::filesystem::create_directory(name, ignored);
+            std::filesystem::remove(std::filesystem::path(name).replace_extension(".net"), ignored);
+            std::filesystem::remove(name, ignored);
+        }
+    });
+    for (int round = 0; round < 200; ++round) {
+        files("lst_open")->setFolder(folder);
+        files("lst_lib")->setFolder(folder);
+        child<malvor::FolderList>(w, "Dir1")->setPath(folder);
+        QCoreApplication::processEvents();
+    }
+    stop = true;
+    churn.join();
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(root))
+        std::filesystem::remove(entry.path(), ignored);
+    write_file("kept.net");
+    files("lst_open")->setFolder(folder);
+    child<malvor::FolderList>(w, "Dir1")->setPath(folder);
+    EXPECT_EQ(entries("lst_open"), QStringList{"kept.net"});
+    EXPECT_EQ(entries("Dir1").last(), QFileInfo(folder).fileName());
 }
 
 TEST_F(MainWindowTest, WritesTheWorkedExamplesScriptAndASecondReadReplacesTheFirst)
@@ -168,7 +210,8 @@ protected:
         (window ? *window : open()).About_Click(1);
         QPointer<frm_About> about = window->aboutWindow();
         EXPECT_TRUE(about);
-        EXPECT_TRUE(about && QTest::qWaitForWindowActive(about));
+        if (about)
+            activate(*about);
         return about;
     }
     static QLabel* text_of(frm_About& about) { return child<QLabel>(about, "Label5"); }

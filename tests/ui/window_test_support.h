@@ -81,9 +81,17 @@ protected:
             shown.push_back(malvor::make_message_box(m, nullptr));
         });
         window->show();
-        window->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        activate(*window);
         return *window;
+    }
+    // Makes `top` the active window and waits until it is: access keys and the application's
+    // focus reach only the active window, and another program's window may have taken that
+    // from it meanwhile.
+    static void activate(QWidget& top)
+    {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&top));
+        top.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&top));
     }
     QString in_folder(const QString& name) const { return folder + u'/' + name; }
     // A script's path as the window names it: on Windows with Windows' separators, and all in
