@@ -123,7 +123,8 @@ TEST_F(Libraries, WarningsWhileConvertingAndTheCheckWithoutALibrary)
     run({netlist, passives, semis}, 0, &err);
     EXPECT_EQ(
         err.substr(0, err.find('\n')),
-        netlist + ":19: warning: package 'DO41' of component 'D1' is in none of the libraries");
+        netlist + ":19: warning: package 'DO41' of component 'D1' is in none of the libraries; "
+                  "closest: 'DO41-10' (my passives, pads 'A', 'C')");
     EXPECT_NE(read_bytes(folder / "board.scr").find("Add 'DIP8@my passives'"), std::string::npos);
 
     // Without a library: only what needs none, pins of every component included.
@@ -140,7 +141,8 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
     const auto suggested = (folder / "suggested.csv").string();
     auto report = run({"--check", "--suggest-map", suggested, netlist, passives, semis}, 3);
     EXPECT_EQ(report.substr(0, report.find("\n" + netlist + ":55")),
-              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries\n" +
+              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries; "
+                        "closest: 'DO41-10' (my passives, pads 'A', 'C')\n" +
                   netlist +
                   ":27: package 'DIP8' of component 'U1' is in none of the libraries; "
                   "closest: 'DIP08' (semis, 8 pads), 'DIL08' (semis, 8 pads), "
@@ -154,12 +156,14 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
               std::string::npos);
     EXPECT_EQ(read_bytes(suggested),
               "footprint,package,library,pins\n"
-              "# 'DO41': no package of a close name; fill in package and library\n#DO41,,,\n"
+              "# 'DO41': none fits; 'DO41-10' (my passives, pads 'A', 'C') lacks pads '1', '2'; "
+              "no other candidates\n#DO41,DO41-10,my passives,\n"
               "# 'DIP8': 'DIP08' (semis, 8 pads); other candidates: 'DIL08' (semis, 8 pads), "
               "'DIL18' (my passives, 18 pads)\n"
               "DIP8,DIP08,semis,1=P$1 8=P$8\n");
     EXPECT_EQ(run({"--check", "--map", suggested, netlist, passives, semis}, 3),
-              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries\n" +
+              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries; "
+                        "closest: 'DO41-10' (my passives, pads 'A', 'C')\n" +
                   netlist +
                   ":55: node 'C1-1': package 'C0603' of component 'C1' has no pad '1'; "
                   "its pads: 'P$1', 'P$2'\n" +
@@ -167,21 +171,21 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
                   ":63: node 'C1-2': package 'C0603' of component 'C1' has no pad '2'; "
                   "its pads: 'P$1', 'P$2'\n"
                   "3 problems, 6 components, 2 nets\n");
-    // Among names equally close, one holding the pins used comes before one with fewer pads. A
+    // A package short of a pin used is no row, and one of another pin count ranks last. A
     // footprint that stands for none gets no row: the parts sharing it are unrelated.
     auto pin9 = folder.write("pin9.net", component("U3", "DIL8") + component("U4", "PATTERN") +
                                              "(\r\nN\r\nU3-1\r\nU3-9\r\n)\r\n");
     EXPECT_EQ(run({"--check", "--suggest-map", suggested, pin9.string(), passives, semis}, 3),
               pin9.string() +
                   ":3: package 'DIL8' of component 'U3' is in none of the libraries; "
-                  "closest: 'DIL18' (my passives, 18 pads), 'DIL08' (semis, 8 pads), "
-                  "'DIP08' (semis, 8 pads)\n" +
+                  "closest: 'DIL08' (semis, 8 pads), 'DIP08' (semis, 8 pads), "
+                  "'DIL18' (my passives, 18 pads)\n" +
                   pin9.string() +
                   ":11: component 'U4' has no package\n2 problems, 2 components, 1 net\n");
     EXPECT_EQ(read_bytes(suggested),
-              "footprint,package,library,pins\n# 'DIL8': 'DIL18' (my passives, 18 pads); other "
-              "candidates: 'DIL08' (semis, 8 pads), 'DIP08' (semis, 8 pads)\n"
-              "DIL8,DIL18,my passives,\n");
+              "footprint,package,library,pins\n# 'DIL8': none fits; 'DIL08' (semis, 8 pads) lacks "
+              "pad '9'; other candidates: 'DIP08' (semis, 8 pads), 'DIL18' (my passives, 18 "
+              "pads)\n#DIL8,DIL08,semis,\n");
 }
 
 }  // namespace
