@@ -57,8 +57,8 @@ constexpr std::array<Family, 31> families = {{
     {"con", "header", Shape::header},
 }};
 
-// Words before a chip size that say the kind: C0805, RES0603, CHIPLED_0805.
-constexpr std::array<std::pair<std::string_view, PartKind>, 9> kind_words = {{
+// Words before a chip size or a family that say the kind: C0805, RES0603, CHIPLED_0805.
+constexpr std::array<std::pair<std::string_view, PartKind>, 10> kind_words = {{
     {"c", PartKind::capacitor},
     {"cap", PartKind::capacitor},
     {"r", PartKind::resistor},
@@ -68,6 +68,7 @@ constexpr std::array<std::pair<std::string_view, PartKind>, 9> kind_words = {{
     {"ind", PartKind::inductor},
     {"led", PartKind::led},
     {"chipled", PartKind::led},
+    {"d", PartKind::diode},
 }};
 
 // Chip sizes: the inch code and the metric code of each.
@@ -242,14 +243,20 @@ PackageReading read_package_name(std::string_view name)
     const std::string_view view = text;
     std::size_t at = 0;
     PackageReading reading;
-    const auto family = longest_prefix(view, families);
+    // A word for the kind may come first: C0805, LED_0805, KiCad's D_SOD-123.
+    PartKind kind = PartKind::none;
+    auto family = longest_prefix(view, families);
     if (family == families.end()) {
-        const auto kind = longest_prefix(view, kind_words);
-        if (kind != kind_words.end())
-            return sized(view, kind->first.size(), kind->second);
-        return sized(view, 0, PartKind::none);
+        const auto word = longest_prefix(view, kind_words);
+        if (word == kind_words.end())
+            return sized(view, 0, PartKind::none);
+        at = word->first.size();
+        kind = word->second;
+        family = longest_prefix(view.substr(at), families);
+        if (family == families.end())
+            return sized(view, at, kind);
     }
-    at = family->alias.size();
+    at += family->alias.size();
     switch (family->shape) {
     case Shape::counted:
         skip_dash(view, at);
@@ -279,6 +286,8 @@ PackageReading read_package_name(std::string_view name)
         skip_dash(view, at);
         return sized(view, at, PartKind::none);
     }
+    if (!reading.family.empty())
+        reading.kind = kind;
     return reading;
 }
 
