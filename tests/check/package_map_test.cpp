@@ -2,9 +2,9 @@
 // library order, pin renames and quoting in the script, the check without a library, and a
 // suggested map taken as it is by the next run, and the packages the hints read footprint names
 // as. Fixtures: passives.lbr, semis.lbr and general.lbr.
-#include "package_hints.h"
 #include "package_map.h"
 #include "command_run.h"
+#include "package_hints.h"
 
 #include <gtest/gtest.h>
 
@@ -51,9 +51,12 @@ TEST(PackageMap, SyntaxAndEveryErrorAtItsLine)
 // sm0805 a MELF, DIP28 a DIL08, DO35 a DO13M, and the KiCad names nothing.
 TEST(PackageHints, NamesReadAsPackagesAreNamed)
 {
-    NamedLibrary general{"general", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/general.lbr")).library};
-    NamedLibrary passives{"passives", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/passives.lbr")).library};
-    NamedLibrary semis{"semis", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/semis.lbr")).library};
+    NamedLibrary general{
+        "general", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/general.lbr")).library};
+    NamedLibrary passives{
+        "passives", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/passives.lbr")).library};
+    NamedLibrary semis{
+        "semis", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/semis.lbr")).library};
     ASSERT_EQ(general.library.package_count(), 56u);
     const std::vector<NamedLibrary> one{general}, others{passives, semis};
     struct Case {
@@ -141,7 +144,8 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         PackageHints hints(c.general ? one : others);
         const auto kind = kind_of_component(c.component, c.value, c.footprint);
         const auto found = hints.ranked(c.footprint, c.pins, kind);
-        EXPECT_EQ(found.empty() ? "" : hints.name(found.front()), c.first) << c.footprint << " " << c.component;
+        EXPECT_EQ(found.empty() ? "" : hints.name(found.front()), c.first)
+            << c.footprint << " " << c.component;
         if (!found.empty())
             EXPECT_EQ(found.front().usable(), c.row) << c.footprint << " " << c.component;
     }
@@ -224,9 +228,9 @@ TEST_F(Libraries, WarningsWhileConvertingAndTheCheckWithoutALibrary)
 {
     std::string err;
     run({netlist, passives, semis}, 0, &err);
-    EXPECT_EQ(
-        err.substr(0, err.find('\n')),
-        netlist + ":19: warning: package 'DO41' of component 'D1' is in none of the libraries; "
+    EXPECT_EQ(err.substr(0, err.find('\n')),
+              netlist +
+                  ":19: warning: package 'DO41' of component 'D1' is in none of the libraries; "
                   "closest: 'DO41-10' (my passives, pads 'A', 'C')");
     EXPECT_NE(read_bytes(folder / "board.scr").find("Add 'DIP8@my passives'"), std::string::npos);
 
@@ -244,8 +248,9 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
     const auto suggested = (folder / "suggested.csv").string();
     auto report = run({"--check", "--suggest-map", suggested, netlist, passives, semis}, 3);
     EXPECT_EQ(report.substr(0, report.find("\n" + netlist + ":55")),
-              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries; "
-                        "closest: 'DO41-10' (my passives, pads 'A', 'C')\n" +
+              netlist +
+                  ":19: package 'DO41' of component 'D1' is in none of the libraries; "
+                  "closest: 'DO41-10' (my passives, pads 'A', 'C')\n" +
                   netlist +
                   ":27: package 'DIP8' of component 'U1' is in none of the libraries; "
                   "closest: 'DIP08' (semis, 8 pads), 'DIL08' (semis, 8 pads), "
@@ -265,8 +270,9 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
               "'DIL18' (my passives, 18 pads)\n"
               "DIP8,DIP08,semis,1=P$1 8=P$8\n");
     EXPECT_EQ(run({"--check", "--map", suggested, netlist, passives, semis}, 3),
-              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries; "
-                        "closest: 'DO41-10' (my passives, pads 'A', 'C')\n" +
+              netlist +
+                  ":19: package 'DO41' of component 'D1' is in none of the libraries; "
+                  "closest: 'DO41-10' (my passives, pads 'A', 'C')\n" +
                   netlist +
                   ":55: node 'C1-1': package 'C0603' of component 'C1' has no pad '1'; "
                   "its pads: 'P$1', 'P$2'\n" +
@@ -289,6 +295,57 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
               "footprint,package,library,pins\n# 'DIL8': none fits; 'DIL08' (semis, 8 pads) lacks "
               "pad '9'; other candidates: 'DIP08' (semis, 8 pads), 'DIL18' (my passives, 18 "
               "pads)\n#DIL8,DIL08,semis,\n");
+}
+
+// Two kinds on one footprint get a row each, keyed by the names' letters; the map reads them
+// back, and rows written by hand rank as documented: the component, the longest prefix with
+// its footprint, then without, then the footprint.
+TEST_F(Libraries, KindRowsReadBackThroughTheMap)
+{
+    const auto general = std::string(MALVOR_TEST_DATA "/general.lbr");
+    auto mixed = folder.write(
+        "mixed.net", component("C1", "sm0805", "100n") + component("R1", "sm0805", "10k") +
+                         component("C2", "sm0805", "1u") + component("U1", "DIP-14_W7.62mm") +
+                         component("D1", "LED_0805") + component("R2", "foo") +
+                         "(\r\nGND\r\nC1-1\r\nR1-1\r\nC2-1\r\nU1-7\r\nD1-1\r\nR2-1\r\n)\r\n"
+                         "(\r\nVCC\r\nC1-2\r\nR1-2\r\nC2-2\r\nU1-14\r\nD1-2\r\nR2-2\r\n)\r\n");
+    const auto suggested = (folder / "kinds.csv").string();
+    run({"--check", "--suggest-map", suggested, mixed.string(), general, passives}, 3);
+    const std::string map = read_bytes(suggested);
+    EXPECT_EQ(map,
+              "component,footprint,value,package,library,pins\n"
+              "# 'sm0805' for C*: 'C0805' (general, capacitor, 2 pads); other candidates: 'M0805' "
+              "(general), 'R0805' (general)\nC*,sm0805,,C0805,general,\n"
+              "# 'sm0805' for R*: 'R0805' (general, resistor, 2 pads); other candidates: 'R0805' "
+              "(my passives), 'M0805' (general)\nR*,sm0805,,R0805,general,\n"
+              "# 'DIP-14_W7.62mm': 'DIL14' (general, 14 pads); no other candidates\n"
+              ",DIP-14_W7.62mm,,DIL14,general,\n"
+              "# 'LED_0805': none fits; 'CHIPLED_0805' (general, LED, pads 'A', 'C') lacks pads "
+              "'1', '2'; other candidates: 'M0805' (general), 'C0805' (general)\n"
+              "#,LED_0805,,CHIPLED_0805,general,\n"
+              "# 'foo': no package of a close name; fill in package and library\n#,foo,,,,\n");
+    auto adds = [&](const std::string& map_file) {
+        std::string err;
+        auto script = run(
+            {"-o", "-", "--map", map_file, mixed.string(), general, passives}, 0, &err);
+        std::string packages;
+        for (auto at = script.find("Add "); at != std::string::npos;
+             at = script.find("Add ", at + 1))
+            packages += script.substr(at + 4, script.find(' ', at + 4) - at - 4) + ' ';
+        return packages;
+    };
+    EXPECT_EQ(adds(suggested),
+              "C0805@general R0805@general C0805@general DIL14@general "
+              "LED_0805@general foo@general ");
+    auto by_hand = folder.write("hand.csv", map + "C2,,,C1206,general,\nR*,,,R2512,general,\n");
+    EXPECT_EQ(adds(by_hand.string()),
+              "C0805@general R0805@general C1206@general DIL14@general "
+              "LED_0805@general R2512@general ");
+    std::string err;
+    auto twice = folder.write("twice.csv", map + "r*,SM0805,,R1206,,\nR*,,,R1206,,\n*,,,R1206,,\n");
+    run({"-o", "-", "--map", twice.string(), mixed.string(), general, passives}, 1, &err);
+    EXPECT_EQ(err, twice.string() +
+                       ":12: another row for component 'r*' and footprint 'SM0805' is on line 5\n");
 }
 
 }  // namespace
