@@ -3,6 +3,9 @@
 #include "script_names.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
+#include <vector>
 
 namespace malvor {
 
@@ -25,7 +28,13 @@ std::size_t edit_distance(std::string_view a, std::string_view b, std::size_t li
     if (b.size() - a.size() > limit)
         return limit + 1;
     const std::size_t over = limit + 1;
-    std::vector<std::size_t> row(b.size() + 1, over);
+    // Package names are short: their row fits on the stack.
+    std::array<std::size_t, 64> small;
+    std::vector<std::size_t> large;
+    if (b.size() >= small.size())
+        large.resize(b.size() + 1);
+    std::span<std::size_t> row(large.empty() ? small.data() : large.data(), b.size() + 1);
+    std::fill(row.begin(), row.end(), over);
     for (std::size_t j = 0; j <= std::min(b.size(), limit); ++j)
         row[j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {

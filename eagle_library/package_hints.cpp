@@ -4,6 +4,8 @@
 #include "shown_text.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdlib>
 #include <tuple>
 
 namespace malvor {
@@ -17,7 +19,53 @@ constexpr std::size_t not_close = 3;
 
 PackageHints::PackageHints(const std::vector<NamedLibrary>& libraries) : libraries_(libraries)
 {
-    known_.resize(libraries.size());
+    indexes_.resize(libraries.size());
+}
+
+PackageHints::Counts PackageHints::counts(std::string_view lower)
+{
+    Counts counts{};
+    for (char c : lower) {
+        auto& count = counts[c >= 'a' && c <= 'z'   ? static_cast<std::size_t>(c - 'a')
+                             : c >= '0' && c <= '9' ? static_cast<std::size_t>(c - '0' + 26)
+                                                    : 36];
+        count = static_cast<std::uint8_t>(std::min(count + 1, 255));
+    }
+    return counts;
+}
+
+std::uint64_t PackageHints::characters(std::string_view lower)
+{
+    std::uint64_t bits = 0;
+    for (char c : lower)
+        bits |= std::uint64_t{1} << (static_cast<unsigned char>(c) % 64);
+    return bits;
+}
+
+const PackageHints::Index& PackageHints::index(std::size_t l)
+{
+    auto& index = indexes_[l];
+    const auto& library = libraries_[l].library;
+    if (!index.known.empty() || library.package_count() == 0)
+        return index;
+    for (std::uint32_t p = 0; p < library.package_count(); ++p) {
+        const auto& name = library.package_names()[p];
+        const auto reading = read_package_name(name);
+        NameForms forms(name);
+        const auto kind = reading.kind != PartKind::none
+                              ? reading.kind
+                              : kind_of_description(library.description(p));
+        index.known.push_back({reading, kind, library.pad_count(p), forms, counts(forms.lower),
+                               characters(forms.lower)});
+        if (!reading.family.empty())
+            index.by_family[reading.family].push_back(p);
+        index.by_plain[forms.plain].push_back(p);
+        index.by_length.push_back(p);
+    }
+    std::stable_sort(index.by_length.begin(), index.by_length.end(), [&](auto a, auto b) {
+        return index.known[a].forms.lower.size() < index.known[b].forms.lower.size();
+    });
+    return index;
 }
 
 std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
@@ -28,25 +76,49 @@ std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
     if (added) {
         const NameForms forms(wanted);
         const auto reading = read_package_name(wanted);
+        const auto wanted_counts = counts(forms.lower);
+        const auto wanted_characters = characters(forms.lower);
+        const auto size = forms.lower.size();
+        std::vector<std::uint32_t> looked_at;
         for (std::size_t l = 0; l < libraries_.size(); ++l) {
-            const auto& library = libraries_[l].library;
-            auto& known = known_[l];
-            if (known.empty()) {
-                for (std::size_t p = 0; p < library.package_count(); ++p) {
-                    const auto& name = library.package_names()[p];
-                    const auto package = read_package_name(name);
-                    known.push_back({package,
-                                     package.kind != PartKind::none
-                                         ? package.kind
-                                         : kind_of_description(library.description(p)),
-                                     library.pad_count(p), NameForms(name)});
-                }
-            }
-            for (std::size_t p = 0; p < known.size(); ++p) {
-                const auto match = compare_readings(reading, known[p].reading, known[p].pads);
-                const auto distance = close_distance(forms, known[p].forms);
+            const auto& index = this->index(l);
+            // Within two edits: the lengths, the characters present and the counts of each
+            // differ little (an edit changes two counts by one at most).
+            auto near = [&](const Known& known) {
+                if (known.forms.lower.size() + 2 < size || known.forms.lower.size() > size + 2 ||
+                    std::popcount(known.characters ^ wanted_characters) > 4)
+                    return false;
+                int apart = 0;
+                for (std::size_t c = 0; c < known.counts.size(); ++c)
+                    apart += std::abs(int{known.counts[c]} - int{wanted_counts[c]});
+                return apart <= 4;
+            };
+            looked_at.clear();
+            if (auto same = index.by_family.find(reading.family); same != index.by_family.end())
+                looked_at = same->second;
+            if (auto equal = index.by_plain.find(forms.plain);
+                !forms.plain.empty() && equal != index.by_plain.end())
+                looked_at.insert(looked_at.end(), equal->second.begin(), equal->second.end());
+            auto from = std::lower_bound(index.by_length.begin(), index.by_length.end(),
+                                         size - std::min<std::size_t>(size, 2),
+                                         [&](std::uint32_t p, std::size_t than) {
+                                             return index.known[p].forms.lower.size() < than;
+                                         });
+            for (;
+                 from != index.by_length.end() && index.known[*from].forms.lower.size() <= size + 2;
+                 ++from)
+                if (near(index.known[*from]))
+                    looked_at.push_back(*from);
+            std::sort(looked_at.begin(), looked_at.end());
+            looked_at.erase(std::unique(looked_at.begin(), looked_at.end()), looked_at.end());
+            for (auto p : looked_at) {
+                const auto& known = index.known[p];
+                const auto match = compare_readings(reading, known.reading, known.pads);
+                const bool equal = !forms.plain.empty() && known.forms.plain == forms.plain;
+                const auto distance = equal || near(known) ? close_distance(forms, known.forms)
+                                                           : not_close;
                 if (match == ReadingMatch::same || distance < not_close)
-                    cached->second.push_back({l, p, distance, match, known[p].kind});
+                    cached->second.push_back({l, p, distance, match, known.kind});
             }
         }
     }
@@ -71,14 +143,16 @@ std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
     }
     auto key = [&](const PackageHint& hint) {
         return std::make_tuple(!hint.usable(), hint.kind_rank, hint.reading, hint.distance,
-                               known_[hint.library][hint.package].pads, hint.library, hint.package);
+                               indexes_[hint.library].known[hint.package].pads, hint.library,
+                               hint.package);
     };
     const auto kept = std::min(at_most, hints.size());
     std::partial_sort(hints.begin(), hints.begin() + static_cast<std::ptrdiff_t>(kept), hints.end(),
                       [&](const PackageHint& a, const PackageHint& b) { return key(a) < key(b); });
     hints.resize(kept);
     if (!hints.empty())
-        hints.front().why = hints.front().distance > closest || closest == not_close;
+        hints.front().why = hints.front().distance > closest || closest == not_close ||
+                            hints.front().kind_rank == 0;
     return hints;
 }
 

@@ -10,6 +10,8 @@
 #include "package_choice.h"
 #include "package_name_reading.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,7 +28,7 @@ struct PackageHint {
     int kind_rank = 1;               // 0 the component's kind, 1 none stated, 2 another
     bool fits = false;               // holds every pin used, as it is or as "P$N"
     bool default_pads = false;       // fits only with some pins written "P$N"
-    bool why = false;                // won over a closer name, or by its reading alone
+    bool why = false;  // won by the part's kind, over a closer name, or by its reading alone
 
     // What a map row may name.
     bool usable() const { return fits && reading != ReadingMatch::other && kind_rank != 2; }
@@ -55,15 +57,33 @@ public:
     }
 
 private:
+    using Counts = std::array<std::uint8_t, 37>;  // of each letter, digit and other character
+
     struct Known {
         PackageReading reading;
         PartKind kind;
         std::size_t pads;
         NameForms forms;
+        Counts counts;
+        std::uint64_t characters;  // a bit for each one present
     };
 
+    // A library's packages read once, and found by what a name can share with them: only
+    // those of the same family, of equal letters and digits, or of a length two apart at most
+    // are looked at.
+    struct Index {
+        std::vector<Known> known;
+        std::unordered_map<std::string_view, std::vector<std::uint32_t>> by_family;
+        std::unordered_map<std::string, std::vector<std::uint32_t>> by_plain;
+        std::vector<std::uint32_t> by_length;  // of the lower-case name
+    };
+
+    const Index& index(std::size_t library);
+    static Counts counts(std::string_view lower);
+    static std::uint64_t characters(std::string_view lower);
+
     const std::vector<NamedLibrary>& libraries_;
-    std::vector<std::vector<Known>> known_;                            // per library, package
+    std::vector<Index> indexes_;                                       // per library
     std::unordered_map<std::string, std::vector<PackageHint>> found_;  // per lower-case name
 };
 

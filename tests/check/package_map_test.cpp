@@ -314,8 +314,8 @@ TEST_F(Libraries, KindRowsReadBackThroughTheMap)
     const std::string map = read_bytes(suggested);
     EXPECT_EQ(map,
               "component,footprint,value,package,library,pins\n"
-              "# 'sm0805' for C*: 'C0805' (general, capacitor, 2 pads); other candidates: 'M0805' "
-              "(general), 'R0805' (general)\nC*,sm0805,,C0805,general,\n"
+              "# 'sm0805' for C*: 'C0805' (general, capacitor, 2 pads); other candidates: 'C0805' "
+              "(my passives), 'M0805' (general)\nC*,sm0805,,C0805,general,\n"
               "# 'sm0805' for R*: 'R0805' (general, resistor, 2 pads); other candidates: 'R0805' "
               "(my passives), 'M0805' (general)\nR*,sm0805,,R0805,general,\n"
               "# 'DIP-14_W7.62mm': 'DIL14' (general, 14 pads); no other candidates\n"
