@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -105,9 +106,11 @@ int main(int argc, char** argv)
     const auto footprints = footprints_of(count);
     const std::vector<std::string> pins = {"1", "2"};
     double best = -1;
+    double best_cpu = -1;
     std::size_t found = 0;
     for (int run = 0; run < 5; ++run) {
         const auto start = std::chrono::steady_clock::now();
+        const auto cpu_start = std::clock();
         malvor::PackageHints hints(libraries);
         found = 0;
         for (std::size_t f = 0; f < footprints.size(); ++f)
@@ -115,10 +118,12 @@ int main(int argc, char** argv)
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         best = best < 0 ? seconds : std::min(best, seconds);
+        const double cpu = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
+        best_cpu = best_cpu < 0 ? cpu : std::min(best_cpu, cpu);
     }
     std::printf(
-        "hints for %zu footprints against %zu packages: %.1f ms (%zu hints; target under "
-        "50 ms)\n",
-        footprints.size(), packages, best * 1000, found);
+        "hints for %zu footprints against %zu packages: %.1f ms, %.1f ms of CPU time "
+        "(%zu hints; target under 50 ms)\n",
+        footprints.size(), packages, best * 1000, best_cpu * 1000, found);
     return 0;
 }

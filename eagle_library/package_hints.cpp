@@ -42,29 +42,49 @@ std::uint64_t PackageHints::characters(std::string_view lower)
     return bits;
 }
 
-const PackageHints::Index& PackageHints::index(std::size_t l)
+std::uint32_t PackageHints::plain_hash(std::string_view plain)
+{
+    return static_cast<std::uint32_t>(std::hash<std::string_view>()(plain));
+}
+
+std::uint8_t PackageHints::family_number(std::string_view family)
+{
+    auto found = std::find(families_.begin(), families_.end(), family);
+    if (found == families_.end())
+        found = families_.insert(found, family);
+    return static_cast<std::uint8_t>(found - families_.begin());
+}
+
+PackageHints::Index& PackageHints::index(std::size_t l)
 {
     auto& index = indexes_[l];
     const auto& library = libraries_[l].library;
     if (!index.known.empty() || library.package_count() == 0)
         return index;
+    index.known.reserve(library.package_count());
     for (std::uint32_t p = 0; p < library.package_count(); ++p) {
         const auto& name = library.package_names()[p];
         const auto reading = read_package_name(name);
-        NameForms forms(name);
         const auto kind = reading.kind != PartKind::none
                               ? reading.kind
                               : kind_of_description(library.description(p));
-        index.known.push_back({reading, kind, library.pad_count(p), forms, counts(forms.lower),
-                               characters(forms.lower)});
-        if (!reading.family.empty())
-            index.by_family[reading.family].push_back(p);
-        index.by_plain[forms.plain].push_back(p);
-        index.by_length.push_back(p);
+        const NameForms forms(name);
+        index.known.push_back(
+            {characters(forms.lower), p, plain_hash(forms.plain), reading.pins, reading.size,
+             static_cast<std::uint16_t>(std::min<std::size_t>(name.size(), 65535)),
+             family_number(reading.family), kind});
     }
-    std::stable_sort(index.by_length.begin(), index.by_length.end(), [&](auto a, auto b) {
-        return index.known[a].forms.lower.size() < index.known[b].forms.lower.size();
-    });
+    std::stable_sort(index.known.begin(), index.known.end(),
+                     [](const Known& a, const Known& b) { return a.length < b.length; });
+    index.by_family.resize(families_.size());
+    index.by_plain.reserve(index.known.size());
+    for (std::uint32_t k = 0; k < index.known.size(); ++k) {
+        if (index.known[k].family != 0)
+            index.by_family[index.known[k].family].push_back(k);
+        index.by_plain.emplace_back(index.known[k].plain, k);
+    }
+    std::sort(index.by_plain.begin(), index.by_plain.end());
+    index.seen.assign(index.known.size(), 0);
     return index;
 }
 
@@ -76,50 +96,59 @@ std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
     if (added) {
         const NameForms forms(wanted);
         const auto reading = read_package_name(wanted);
+        const auto family = family_number(reading.family);
         const auto wanted_counts = counts(forms.lower);
         const auto wanted_characters = characters(forms.lower);
         const auto size = forms.lower.size();
-        std::vector<std::uint32_t> looked_at;
+        const auto wanted_plain = plain_hash(forms.plain);
         for (std::size_t l = 0; l < libraries_.size(); ++l) {
-            const auto& index = this->index(l);
+            auto& index = this->index(l);
+            const auto& names = libraries_[l].library.package_names();
             // Within two edits: the lengths, the characters present and the counts of each
             // differ little (an edit changes two counts by one at most).
             auto near = [&](const Known& known) {
-                if (known.forms.lower.size() + 2 < size || known.forms.lower.size() > size + 2 ||
-                    std::popcount(known.characters ^ wanted_characters) > 4)
-                    return false;
-                int apart = 0;
-                for (std::size_t c = 0; c < known.counts.size(); ++c)
-                    apart += std::abs(int{known.counts[c]} - int{wanted_counts[c]});
-                return apart <= 4;
+                return std::size_t{known.length} + 2 >= size && known.length <= size + 2 &&
+                       std::popcount(known.characters ^ wanted_characters) <= 4;
             };
-            looked_at.clear();
-            if (auto same = index.by_family.find(reading.family); same != index.by_family.end())
-                looked_at = same->second;
-            if (auto equal = index.by_plain.find(forms.plain);
-                !forms.plain.empty() && equal != index.by_plain.end())
-                looked_at.insert(looked_at.end(), equal->second.begin(), equal->second.end());
-            auto from = std::lower_bound(index.by_length.begin(), index.by_length.end(),
-                                         size - std::min<std::size_t>(size, 2),
-                                         [&](std::uint32_t p, std::size_t than) {
-                                             return index.known[p].forms.lower.size() < than;
-                                         });
-            for (;
-                 from != index.by_length.end() && index.known[*from].forms.lower.size() <= size + 2;
-                 ++from)
-                if (near(index.known[*from]))
-                    looked_at.push_back(*from);
-            std::sort(looked_at.begin(), looked_at.end());
-            looked_at.erase(std::unique(looked_at.begin(), looked_at.end()), looked_at.end());
-            for (auto p : looked_at) {
-                const auto& known = index.known[p];
-                const auto match = compare_readings(reading, known.reading, known.pads);
-                const bool equal = !forms.plain.empty() && known.forms.plain == forms.plain;
-                const auto distance = equal || near(known) ? close_distance(forms, known.forms)
-                                                           : not_close;
+            // Each package once, though it may be of the family, of equal letters and near.
+            auto& seen = index.seen;
+            ++query_;
+            auto look_at = [&](std::uint32_t k) {
+                if (seen[k] == query_)
+                    return;
+                seen[k] = query_;
+                const auto& known = index.known[k];
+                const auto pads = libraries_[l].library.pad_count(known.package);
+                const auto match = compare_readings(
+                    reading, {families_[known.family], known.pins, known.size, known.kind}, pads);
+                std::size_t distance = not_close;
+                if ((!forms.plain.empty() && known.plain == wanted_plain) || near(known)) {
+                    const NameForms package(names[known.package]);
+                    int apart = 0;
+                    const auto package_counts = counts(package.lower);
+                    for (std::size_t c = 0; c < package_counts.size(); ++c)
+                        apart += std::abs(int{package_counts[c]} - int{wanted_counts[c]});
+                    if (apart <= 4 || package.plain == forms.plain)
+                        distance = close_distance(forms, package);
+                }
                 if (match == ReadingMatch::same || distance < not_close)
-                    cached->second.push_back({l, p, distance, match, known.kind});
+                    cached->second.push_back({l, known.package, distance, match, known.kind});
+            };
+            if (family != 0 && family < index.by_family.size())
+                for (auto k : index.by_family[family])
+                    look_at(k);
+            if (!forms.plain.empty()) {
+                for (auto equal = std::lower_bound(index.by_plain.begin(), index.by_plain.end(),
+                                                   std::make_pair(wanted_plain, std::uint32_t{0}));
+                     equal != index.by_plain.end() && equal->first == wanted_plain; ++equal)
+                    look_at(equal->second);
             }
+            auto from = std::lower_bound(
+                index.known.begin(), index.known.end(), size - std::min<std::size_t>(size, 2),
+                [](const Known& known, std::size_t than) { return known.length < than; });
+            for (; from != index.known.end() && from->length <= size + 2; ++from)
+                if (near(*from))
+                    look_at(static_cast<std::uint32_t>(from - index.known.begin()));
         }
     }
     auto hints = cached->second;
@@ -143,8 +172,8 @@ std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
     }
     auto key = [&](const PackageHint& hint) {
         return std::make_tuple(!hint.usable(), hint.kind_rank, hint.reading, hint.distance,
-                               indexes_[hint.library].known[hint.package].pads, hint.library,
-                               hint.package);
+                               libraries_[hint.library].library.pad_count(hint.package),
+                               hint.library, hint.package);
     };
     const auto kept = std::min(at_most, hints.size());
     std::partial_sort(hints.begin(), hints.begin() + static_cast<std::ptrdiff_t>(kept), hints.end(),

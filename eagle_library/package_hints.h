@@ -59,31 +59,38 @@ public:
 private:
     using Counts = std::array<std::uint8_t, 37>;  // of each letter, digit and other character
 
+    // A package as the search needs it, in 24 bytes: libraries may hold millions.
     struct Known {
-        PackageReading reading;
+        std::uint64_t characters;  // a bit for each one present in its lower-case name
+        std::uint32_t package;
+        std::uint32_t plain;  // the hash of its letters and digits
+        std::uint16_t pins;
+        std::uint16_t size;
+        std::uint16_t length;  // of the name, up to 65535
+        std::uint8_t family;   // in families_
         PartKind kind;
-        std::size_t pads;
-        NameForms forms;
-        Counts counts;
-        std::uint64_t characters;  // a bit for each one present
     };
 
-    // A library's packages read once, and found by what a name can share with them: only
-    // those of the same family, of equal letters and digits, or of a length two apart at most
-    // are looked at.
+    // A library's packages read once, sorted by the length of their names, and found by what
+    // a name can share with them: only those of the same family, of equal letters and
+    // digits, or of a length two apart at most are looked at.
     struct Index {
         std::vector<Known> known;
-        std::unordered_map<std::string_view, std::vector<std::uint32_t>> by_family;
-        std::unordered_map<std::string, std::vector<std::uint32_t>> by_plain;
-        std::vector<std::uint32_t> by_length;  // of the lower-case name
+        std::vector<std::vector<std::uint32_t>> by_family;              // positions in known
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> by_plain;  // hash, position
+        std::vector<std::uint32_t> seen;  // the last query that looked at each
     };
 
-    const Index& index(std::size_t library);
+    Index& index(std::size_t library);
+    std::uint8_t family_number(std::string_view family);
     static Counts counts(std::string_view lower);
     static std::uint64_t characters(std::string_view lower);
+    static std::uint32_t plain_hash(std::string_view plain);
 
     const std::vector<NamedLibrary>& libraries_;
     std::vector<Index> indexes_;                                       // per library
+    std::uint32_t query_ = 0;                                          // counts the names looked up
+    std::vector<std::string_view> families_{""};                       // 0: none
     std::unordered_map<std::string, std::vector<PackageHint>> found_;  // per lower-case name
 };
 

@@ -57,7 +57,7 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         "passives", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/passives.lbr")).library};
     NamedLibrary semis{
         "semis", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/semis.lbr")).library};
-    ASSERT_EQ(general.library.package_count(), 56u);
+    ASSERT_EQ(general.library.package_count(), 58u);
     const std::vector<NamedLibrary> one{general}, others{passives, semis};
     struct Case {
         const char* footprint;
@@ -134,9 +134,13 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         {"1206", "R7", "", two, "R1206", true},
         {"DPAK", "Q5", "", three, "TO252", true},
         {"1X4", "J5", "", pins(4), "1X04", true},
+        {"C1608", "C9", "", two, "C0603", true},        // a metric code
+        {"sm2010", "C10", "", two, "2010-C", true},     // kinds from the descriptions
+        {"sm2010", "R10", "", two, "2010", true},
         // Nothing to name: another pin count, another kind, no reading and no close name.
         {"DIP28", "U18", "", pins(28), "DIP08", false, false},
         {"sm0603", "R8", "", two, "C0603", false, false},
+        {"DIL-20", "U19", "", pins(20), "DIL28", false},  // holds the pins, but is no DIL20
         {"AXIAL0.4", "R9", "", two, "", false},
         // clang-format on
     };
@@ -337,7 +341,8 @@ TEST_F(Libraries, KindRowsReadBackThroughTheMap)
     EXPECT_EQ(adds(suggested),
               "C0805@general R0805@general C0805@general DIL14@general "
               "LED_0805@general foo@general ");
-    auto by_hand = folder.write("hand.csv", map + "C2,,,C1206,general,\nR*,,,R2512,general,\n");
+    auto by_hand = folder.write(
+        "hand.csv", map + "C2,,,C1206,general,\nR*,,,R2512,general,\n*,sm0805,,M0805,general,\n");
     EXPECT_EQ(adds(by_hand.string()),
               "C0805@general R0805@general C1206@general DIL14@general "
               "LED_0805@general R2512@general ");
