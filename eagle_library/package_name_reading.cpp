@@ -94,56 +94,24 @@ constexpr std::array<std::pair<std::string_view, PartKind>, 19> name_kinds = {{
     {"fb", PartKind::ferrite},
 }};
 
-// A KiCad name's segment that only measures: "3.9x4.9mm", "P1.27mm", "W7.62mm",
-// "1608Metric", "Vertical".
-bool only_measures(std::string_view segment)
-{
-    for (std::string_view word : {"vertical", "horizontal", "inline", "handsolder", "longpads"})
-        if (segment == word)
-            return true;
-    if (segment.ends_with("metric"))
-        segment.remove_suffix(6);
-    else if (segment.ends_with("mm"))
-        segment.remove_suffix(2);
-    else
-        return false;
-    if (!segment.empty() && is_letter(segment.front()) && segment.front() != 'x')
-        segment.remove_prefix(1);
-    return !segment.empty() && std::all_of(segment.begin(), segment.end(), [](char c) {
-        return is_digit(c) || c == '.' || c == 'x';
-    });
-}
-
-// Lower case, without gEDA's "sm", KiCad's measures and separators; a separator between two
-// digits stays as "-" ("SOT23-5" keeps its pin count apart).
+// Lower case, without gEDA's "sm" and separators; a separator between two digits stays as "-"
+// ("SOT23-5" keeps its pin count apart). What follows the number that ends a reading is not
+// read: KiCad's measures ("_3.9x4.9mm_P1.27mm", "_1608Metric") say nothing.
 std::string compact(std::string_view name)
 {
     std::string lower = lower_ascii(name);
     if (lower.size() > 2 && lower.starts_with("sm") && (is_digit(lower[2]) || lower[2] == '/'))
         lower.erase(0, lower[2] == '/' ? 3 : 2);
-    std::string kept;
-    std::size_t start = 0;
-    for (bool first = true; start <= lower.size(); first = false) {
-        auto end = lower.find('_', start);
-        if (end == std::string::npos)
-            end = lower.size();
-        const std::string_view segment = std::string_view(lower).substr(start, end - start);
-        if (first || !only_measures(segment)) {
-            kept += segment;
-            kept += '_';
-        }
-        start = end + 1;
-    }
     std::string text;
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        if (!is_separator(kept[i])) {
-            text += kept[i];
+    for (std::size_t i = 0; i < lower.size(); ++i) {
+        if (!is_separator(lower[i])) {
+            text += lower[i];
             continue;
         }
         std::size_t next = i;
-        while (next < kept.size() && is_separator(kept[next]))
+        while (next < lower.size() && is_separator(lower[next]))
             ++next;
-        if (!text.empty() && is_digit(text.back()) && next < kept.size() && is_digit(kept[next]))
+        if (!text.empty() && is_digit(text.back()) && next < lower.size() && is_digit(lower[next]))
             text += '-';
         i = next - 1;
     }

@@ -57,7 +57,7 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         "passives", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/passives.lbr")).library};
     NamedLibrary semis{
         "semis", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/semis.lbr")).library};
-    ASSERT_EQ(general.library.package_count(), 58u);
+    ASSERT_EQ(general.library.package_count(), 59u);
     const std::vector<NamedLibrary> one{general}, others{passives, semis};
     struct Case {
         const char* footprint;
@@ -134,7 +134,9 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         {"1206", "R7", "", two, "R1206", true},
         {"DPAK", "Q5", "", three, "TO252", true},
         {"1X4", "J5", "", pins(4), "1X04", true},
-        {"C1608", "C9", "", two, "C0603", true},        // a metric code
+        {"CAP2012", "C9", "", two, "C0805", true},      // a metric code
+        {"TO-92", "Q6", "", {"b", "c", "e"}, "TO92-EBC", true},  // fits, though farther
+        {"SOT-23-5_HandSoldering", "U20", "", three, "SOT23-5", true},  // 3 of 5 pins used
         {"sm2010", "C10", "", two, "2010-C", true},     // kinds from the descriptions
         {"sm2010", "R10", "", two, "2010", true},
         // Nothing to name: another pin count, another kind, no reading and no close name.
@@ -144,6 +146,10 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         {"AXIAL0.4", "R9", "", two, "", false},
         // clang-format on
     };
+    // A kind said only by the description, shown where it decided.
+    PackageHints hints(one);
+    EXPECT_EQ(hints.text(hints.ranked("sm2010", two, PartKind::capacitor).front(), 2),
+              "'2010-C' (capacitor, 2 pads)");
     for (const auto& c : cases) {
         PackageHints hints(c.general ? one : others);
         const auto kind = kind_of_component(c.component, c.value, c.footprint);
@@ -153,6 +159,22 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         if (!found.empty())
             EXPECT_EQ(found.front().usable(), c.row) << c.footprint << " " << c.component;
     }
+}
+
+TEST(PackageHints, KindsFromDescriptions)
+{
+    const std::pair<const char*, PartKind> cases[] = {
+        {"<b>RESISTOR</b> MELF 0207", PartKind::melf},
+        {"Capacitor, ceramic; not a resistor", PartKind::capacitor},
+        {"Chip resistor", PartKind::resistor},
+        {"<b>LED</b>, light emitting diode", PartKind::led},
+        {"Schottky DIODE", PartKind::diode},
+        {"Power inductors", PartKind::inductor},
+        {"Soldered leads", PartKind::none},
+        {"", PartKind::none},
+    };
+    for (const auto& [description, kind] : cases)
+        EXPECT_EQ(kind_of_description(description), kind) << description;
 }
 
 std::string component(const std::string& name, const std::string& package, const char* value = "V")
