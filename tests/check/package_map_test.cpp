@@ -350,6 +350,14 @@ TEST_F(Libraries, KindRowsReadBackThroughTheMap)
               "'1', '2'; other candidates: 'M0805' (general), 'C0805' (general)\n"
               "#,LED_0805,,CHIPLED_0805,general,\n"
               "# 'foo': no package of a close name; fill in package and library\n#,foo,,,,\n");
+    // Taken as the map, its rows come back as they were, the commented ones still to fill in.
+    const auto again = (folder / "again.csv").string();
+    run({"--check", "--map", suggested, "--suggest-map", again, mixed.string(), general, passives},
+        3);
+    EXPECT_EQ(read_bytes(again),
+              "component,footprint,value,package,library,pins\nC*,sm0805,,C0805,general,\n"
+              "R*,sm0805,,R0805,general,\n,DIP-14_W7.62mm,,DIL14,general,\n" +
+                  map.substr(map.find("# 'LED_0805'")));
     auto adds = [&](const std::string& map_file) {
         std::string err;
         auto script = run(
