@@ -29,7 +29,7 @@ malvor::EagleLibrary library_of(std::size_t packages)
         std::size_t pads = 2;
         switch (p % 8) {
         case 0:
-            name = std::string("CRML"[p / 8 % 4], 1) + chip_sizes[p / 32 % 8] + "-" + n;
+            name = std::string(1, "CRML"[p / 8 % 4]) + chip_sizes[p / 32 % 8] + "-" + n;
             break;
         case 1:
             pads = 4 + p % 60;

@@ -151,13 +151,27 @@ std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
                     look_at(static_cast<std::uint32_t>(from - index.known.begin()));
         }
     }
-    auto hints = cached->second;
+    auto all = cached->second;
     std::size_t closest = not_close;
-    for (auto& hint : hints) {
+    for (auto& hint : all) {
         closest = std::min(closest, hint.distance);
         hint.kind_rank = hint.kind == PartKind::none || kind == PartKind::none ? 1
                          : hint.kind == kind                                   ? 0
                                                                                : 2;
+    }
+    // Those a row may name come first, each part in the order of the rest of the key: the
+    // pads are looked up in that order, only until enough of them are found.
+    auto key = [&](const PackageHint& hint) {
+        return std::make_tuple(hint.kind_rank, hint.reading, hint.distance,
+                               libraries_[hint.library].library.pad_count(hint.package),
+                               hint.library, hint.package);
+    };
+    std::sort(all.begin(), all.end(),
+              [&](const PackageHint& a, const PackageHint& b) { return key(a) < key(b); });
+    std::vector<PackageHint> hints, others;
+    for (auto& hint : all) {
+        if (hints.size() == at_most)
+            break;
         const auto& library = libraries_[hint.library].library;
         hint.fits = true;
         for (const auto& pin : pins) {
@@ -169,16 +183,10 @@ std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
                 hint.fits = false;
         }
         hint.default_pads = hint.default_pads && hint.fits;
+        (hint.usable() ? hints : others).push_back(hint);
     }
-    auto key = [&](const PackageHint& hint) {
-        return std::make_tuple(!hint.usable(), hint.kind_rank, hint.reading, hint.distance,
-                               libraries_[hint.library].library.pad_count(hint.package),
-                               hint.library, hint.package);
-    };
-    const auto kept = std::min(at_most, hints.size());
-    std::partial_sort(hints.begin(), hints.begin() + static_cast<std::ptrdiff_t>(kept), hints.end(),
-                      [&](const PackageHint& a, const PackageHint& b) { return key(a) < key(b); });
-    hints.resize(kept);
+    for (std::size_t o = 0; o < others.size() && hints.size() < at_most; ++o)
+        hints.push_back(others[o]);
     if (!hints.empty())
         hints.front().why = hints.front().distance > closest || closest == not_close ||
                             hints.front().kind_rank == 0;
