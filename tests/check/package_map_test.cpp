@@ -147,8 +147,8 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         // clang-format on
     };
     // A kind said only by the description, shown where it decided.
-    PackageHints hints(one);
-    EXPECT_EQ(hints.text(hints.ranked("sm2010", two, PartKind::capacitor).front(), 2),
+    PackageHints described(one);
+    EXPECT_EQ(described.text(described.ranked("sm2010", two, PartKind::capacitor).front(), 2),
               "'2010-C' (capacitor, 2 pads)");
     for (const auto& c : cases) {
         PackageHints hints(c.general ? one : others);
@@ -156,8 +156,9 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         const auto found = hints.ranked(c.footprint, c.pins, kind);
         EXPECT_EQ(found.empty() ? "" : hints.name(found.front()), c.first)
             << c.footprint << " " << c.component;
-        if (!found.empty())
+        if (!found.empty()) {
             EXPECT_EQ(found.front().usable(), c.row) << c.footprint << " " << c.component;
+        }
     }
 }
 
