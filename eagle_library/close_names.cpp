@@ -3,18 +3,20 @@
 #include "script_names.h"
 
 #include <algorithm>
+#include <array>
+#include <span>
+#include <vector>
 
 namespace malvor {
-namespace {
 
-std::string letters_and_digits(std::string_view name)
+NameForms::NameForms(std::string_view name) : lower(lower_ascii(name))
 {
-    std::string kept;
-    for (char c : lower_ascii(name))
+    for (char c : lower)
         if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
-            kept += c;
-    return kept;
+            plain += c;
 }
+
+namespace {
 
 // The edit distance of `a` and `b` if it is at most `limit`, else limit + 1. Only the band of
 // cells within `limit` of the diagonal can stay within it, and the search ends as soon as a
@@ -26,7 +28,13 @@ std::size_t edit_distance(std::string_view a, std::string_view b, std::size_t li
     if (b.size() - a.size() > limit)
         return limit + 1;
     const std::size_t over = limit + 1;
-    std::vector<std::size_t> row(b.size() + 1, over);
+    // Package names are short: their row fits on the stack.
+    std::array<std::size_t, 64> small;
+    std::vector<std::size_t> large;
+    if (b.size() >= small.size())
+        large.resize(b.size() + 1);
+    std::span<std::size_t> row(large.empty() ? small.data() : large.data(), b.size() + 1);
+    std::fill(row.begin(), row.end(), over);
     for (std::size_t j = 0; j <= std::min(b.size(), limit); ++j)
         row[j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
@@ -50,27 +58,28 @@ std::size_t edit_distance(std::string_view a, std::string_view b, std::size_t li
 
 }  // namespace
 
+std::size_t close_distance(const NameForms& wanted, const NameForms& name)
+{
+    constexpr std::size_t far = 3;
+    if (!wanted.plain.empty() && name.plain == wanted.plain)
+        return 0;
+    // The distance is at least the difference of the lengths.
+    const auto longer = std::max(name.lower.size(), wanted.lower.size());
+    const auto shorter = std::min(name.lower.size(), wanted.lower.size());
+    if (longer - shorter > 2)
+        return far;
+    const auto distance = edit_distance(wanted.lower, name.lower, 2);
+    return distance == 0 || distance > 2 || 2 * distance >= longer ? far : distance;
+}
+
 std::vector<CloseName> close_names(std::string_view wanted, const std::vector<std::string>& names)
 {
     std::vector<CloseName> found;
-    const std::string lower = lower_ascii(wanted);
-    const std::string plain = letters_and_digits(wanted);
+    const NameForms forms(wanted);
     for (std::size_t index = 0; index < names.size(); ++index) {
-        const auto& name = names[index];
-        std::size_t distance = 0;
-        if (!plain.empty() && letters_and_digits(name) == plain) {
-            distance = 0;
-        } else {
-            // The distance is at least the difference of the lengths.
-            auto longer = std::max(name.size(), lower.size());
-            auto shorter = std::min(name.size(), lower.size());
-            if (longer - shorter > 2)
-                continue;
-            distance = edit_distance(lower, lower_ascii(name), 2);
-            if (distance == 0 || distance > 2 || 2 * distance >= longer)
-                continue;
-        }
-        found.push_back({distance, index});
+        const auto distance = close_distance(forms, NameForms(names[index]));
+        if (distance <= 2)
+            found.push_back({distance, index});
     }
     return found;
 }

@@ -121,12 +121,23 @@ std::size_t EagleLibrary::find_pad(std::size_t package, std::string_view pad) co
     return found == FoldedNameTable::none ? none : found;
 }
 
-void EagleLibrary::start_package(std::string_view name)
+std::string_view EagleLibrary::description(std::size_t package) const
+{
+    auto found = std::lower_bound(
+        descriptions_.begin(), descriptions_.end(), package,
+        [](const auto& described, std::size_t number) { return described.first < number; });
+    return found != descriptions_.end() && found->first == package ? found->second
+                                                                   : std::string_view();
+}
+
+void EagleLibrary::start_package(std::string_view name, std::string_view description)
 {
     const std::size_t package = names_.size();
     adding_pads_ = numbers_.insert(name, static_cast<std::uint32_t>(package)) == package;
     if (adding_pads_) {
         names_.emplace_back(name);
+        if (!description.empty())
+            descriptions_.emplace_back(static_cast<std::uint32_t>(package), description);
         first_pads_.push_back(first_pads_.back());
     }
 }
@@ -186,7 +197,8 @@ LibraryResult read_eagle_library(std::string_view bytes)
         return result;
     }
     for (auto package : library.child("packages").children("package")) {
-        result.library.start_package(package.attribute("name").value());
+        result.library.start_package(
+            package.attribute("name").value(), package.child_value("description"));
         for (auto contact : package.children()) {
             std::string_view kind = contact.name();
             if (kind == "pad" || kind == "smd")

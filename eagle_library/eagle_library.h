@@ -43,16 +43,21 @@ public:
         return {pad_names_.data() + first_pads_[package], pad_count(package)};
     }
 
+    // The package's own description, as the hints read a kind of part in it.
+    std::string_view description(std::size_t package) const;
+
     // Building, a package and then its pads: a later package of a name already present adds
     // nothing, as EAGLE keeps one, and neither do its pads.
-    void start_package(std::string_view name);
+    void start_package(std::string_view name, std::string_view description = {});
     void add_pad(std::string_view pad);
 
 private:
     // The pads of all packages share one table and one list, so that a file of many tiny
     // packages costs little more than one of a few large ones.
     std::vector<std::string> names_;  // as the file writes them
-    FoldedNameTable numbers_{16};     // of the packages, by name
+    // Of the packages that have one, by package number: most of a huge file's have none.
+    std::vector<std::pair<std::uint32_t, std::string>> descriptions_;
+    FoldedNameTable numbers_{16};  // of the packages, by name
     std::vector<std::string> pad_names_;
     std::vector<std::uint32_t> first_pads_{0};  // of each package in pad_names_, then the end
     FoldedNameTable pads_{16};                  // "PACKAGE:PAD" to the pad's number in its package

@@ -234,7 +234,7 @@ private:
             return;
         const auto& libraries = choices_->libraries();
         PackageHints hints(libraries);
-        std::unordered_map<std::string, std::string> texts;  // package and pins, in lower case
+        std::unordered_map<std::string, std::string> texts;  // package, kind and pins
         std::vector<std::string> pins;
         for (const auto& [k, used] : unknown_) {
             pins.clear();
@@ -250,12 +250,14 @@ private:
                 where = "is not in library " + quoted(libraries[choice.library].name);
             else if (libraries.size() == 1)
                 where = "is not in the library";
-            std::string key = lower_ascii(package);
+            const auto kind = kind_of_component(
+                tables_.comp_name(k), tables_.comp_value(k), tables_.comp_pack(k));
+            std::string key = lower_ascii(package) + static_cast<char>(kind);
             for (const auto& pin : pins)
                 key += '\n' + pin;
             auto [hint, added] = texts.try_emplace(std::move(key));
             if (added)
-                for (const auto& found : hints.ranked(package, pins))
+                for (const auto& found : hints.ranked(package, pins, kind))
                     hint->second += (hint->second.empty() ? "; closest: " : ", ") +
                                     hints.text(found, pins.size());
             report(

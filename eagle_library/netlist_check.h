@@ -2,7 +2,7 @@
 // What would go wrong when the script of a netlist runs in EAGLE with the given libraries: the
 // problems are found in the netlist's tables, each at the position of the line to blame.
 //
-// - a component whose package no library holds (with the closest package names as a hint), or
+// - a component whose package no library holds (with the packages it probably means as a hint), or
 //   that has no package at all;
 // - a node naming a component the netlist does not have, or a pad its package does not have
 //   (after the package map's renames), with the pads it does have;

@@ -20,7 +20,11 @@ PackageChoices::PackageChoices(const NetlistTables& tables,
         const auto& row = rows[r];
         for (const auto& pin : row.pins)
             renamed_pins_.insert(pin.first, 0);
-        if (!row.component.empty())
+        if (row.component.ends_with('*')) {
+            const auto prefix = std::string_view(row.component).substr(0, row.component.size() - 1);
+            longest_prefix_ = std::max(longest_prefix_, prefix.size());
+            by_prefix_.emplace(lower_ascii(prefix) + '\n' + lower_ascii(row.footprint), r);
+        } else if (!row.component.empty())
             by_component_.emplace(lower_ascii(row.component), r);
         else if (!row.value.empty())
             by_footprint_value_.emplace(lower_ascii(row.footprint) + '\n' + row.value, r);
@@ -78,6 +82,21 @@ const MapRow* PackageChoices::row_for(const Component& component, std::string& k
         key = lower_ascii(component.name);
         if (auto row = lookup(by_component_))
             return row;
+    }
+    if (!by_prefix_.empty()) {
+        // The longest prefix first; for one prefix, the row naming the footprint first.
+        const auto name = lower_ascii(component.name);
+        const auto footprint = lower_ascii(component.pack);
+        for (auto size = std::min(name.size(), longest_prefix_) + 1; size-- > 0;) {
+            for (bool any_footprint : {false, true}) {
+                key.assign(name, 0, size);
+                key += '\n';
+                if (!any_footprint)
+                    key += footprint;
+                if (auto row = lookup(by_prefix_))
+                    return row;
+            }
+        }
     }
     if (by_footprint_value_.empty() && by_footprint_.empty())
         return nullptr;

@@ -56,6 +56,9 @@ private:
     const std::vector<NamedLibrary>& libraries_;
     const std::vector<MapRow>& rows_;
     std::unordered_map<std::string, std::uint32_t> by_component_;  // lower-case name
+    // lower-case prefix (a component cell ending in "*"), LF, lower-case footprint or nothing
+    std::unordered_map<std::string, std::uint32_t> by_prefix_;
+    std::size_t longest_prefix_ = 0;
     std::unordered_map<std::string, std::uint32_t> by_footprint_;  // lower-case footprint
     // lower-case footprint, LF, value
     std::unordered_map<std::string, std::uint32_t> by_footprint_value_;

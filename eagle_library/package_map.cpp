@@ -194,13 +194,18 @@ private:
         if (row.component.empty() && row.footprint.empty())
             return;
         const bool by_component = !row.component.empty();
-        const auto key = by_component ? lower_ascii(row.component)
-                                      : lower_ascii(row.footprint) + '\n' + row.value;
+        const bool by_prefix = row.component.ends_with('*');
+        const auto key = by_prefix ? lower_ascii(row.component) + '\n' + lower_ascii(row.footprint)
+                         : by_component ? lower_ascii(row.component)
+                                        : lower_ascii(row.footprint) + '\n' + row.value;
         auto [earlier, added] = (by_component ? components_ : footprints_).try_emplace(key, number);
         if (!added) {
             error(number,
                   "another row for " +
-                      (by_component ? "component " + quoted(row.component)
+                      (by_component ? "component " + quoted(row.component) +
+                                          (by_prefix && !row.footprint.empty()
+                                               ? " and footprint " + quoted(row.footprint)
+                                               : std::string())
                                     : "footprint " + quoted(row.footprint) +
                                           (row.value.empty() ? std::string()
                                                              : " and value " + quoted(row.value))) +

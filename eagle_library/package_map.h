@@ -7,7 +7,11 @@
 // A row applies to one component (`component`), or to every component of a footprint
 // (`footprint`), narrowed to one value when its `value` cell is not empty. Names compare
 // ignoring ASCII case, values exactly. A row with a component applies to that component only,
-// whatever its footprint cell says. A quoted field closes on its own line: a line end inside a
+// whatever its footprint cell says. A component cell ending in "*" applies to every component
+// whose name starts with what comes before it ("C*": C1, C12), narrowed to one footprint when
+// the footprint cell is not empty. The most specific row decides: the component's own, then
+// the longest prefix (with its footprint before without), then footprint and value, then
+// footprint. A quoted field closes on its own line: a line end inside a
 // name could only break the script.
 
 #include <cstddef>

@@ -59,7 +59,7 @@ TEST_F(Check, EachProblemOnItsLineAndASummary)
     const Case cases[] = {
         // clang-format off
         {"clean, OrCAD style", "Board\r\n\r\n" + parts + "(\r\nGND\r\nR1,2\r\nJ-USB,gnd@1\r\nQ1,E\r\n)\r\n(\r\nDM\r\nr1,1\r\nJ-USB,D-\r\n)\r\n", "0 problems, 3 components, 2 nets\n"},
-        {"unknown package with hints", component("R1", "R0806") + component("Q1", "sot23"), "NET:3: package 'R0806' of component 'R1' is not in the library; closest: 'R0805', 'C0805'\nNET:11: package 'sot23' of component 'Q1' is not in the library; closest: 'SOT-23'\n2 problems, 2 components, 0 nets\n"},
+        {"unknown package with hints", component("R1", "R0806") + component("Q1", "sot23"), "NET:3: package 'R0806' of component 'R1' is not in the library; closest: 'R0805' (resistor, 2 pads), 'C0805'\nNET:11: package 'sot23' of component 'Q1' is not in the library; closest: 'SOT-23'\n2 problems, 2 components, 0 nets\n"},
         {"unknown package without hint", component("U1", "QFN-48"), "NET:3: package 'QFN-48' of component 'U1' is not in the library\n1 problem, 1 component, 0 nets\n"},
         {"unknown component", parts + "(\r\nGND\r\nR1-1\r\nR9-2\r\n)\r\n", "NET:28: node 'R9-2' names component 'R9', which the netlist does not have\n" + one_net},
         {"unknown pad", parts + "(\r\nGND\r\nR1-1\r\nJ-USB-D\r\n)\r\n", "NET:28: node 'J-USB-D': package 'USB-B$1' of component 'J-USB' has no pad 'D'; its pads: 'D-', 'D+', 'GND@1', '5-2'\n" + one_net},
@@ -77,7 +77,7 @@ TEST_F(Check, EachProblemOnItsLineAndASummary)
         // The ground net holds more pins than the pin marks have words, and one pad in another case.
         {"pins of a large net stay taken", parts + "(\r\nGND\r\nR1-1\r\nR1-2\r\nQ1,b\r\nQ1-E\r\n)\r\n(\r\nVCC\r\nQ1-C\r\nQ1-C\r\nR1-2\r\n)\r\n", "NET:35: node 'Q1-C': the pin is twice in net 'VCC'\nNET:36: node 'R1-2': the pin is already in an earlier net\n2 problems, 3 components, 2 nets\n"},
         // CR, LF and CR LF each end one line; the problems come in line order, not finding order.
-        {"line ends", "\r\r\n\n[\rR1\nR0806\r\nV\r]\n(\nN\nR1-1\n)\n[\nR2\nR0805\nV\n]\n(\nM\nR2-1\nR2-2\nR2-1\n)\n", "NET:6: package 'R0806' of component 'R1' is not in the library; closest: 'R0805' (pads '1', '2'), 'C0805' (pads '1', '2')\nNET:10: net 'N' has 1 node; an EAGLE signal needs at least two\nNET:22: node 'R2-1': the pin is twice in net 'M'\n3 problems, 2 components, 2 nets\n"},
+        {"line ends", "\r\r\n\n[\rR1\nR0806\r\nV\r]\n(\nN\nR1-1\n)\n[\nR2\nR0805\nV\n]\n(\nM\nR2-1\nR2-2\nR2-1\n)\n", "NET:6: package 'R0806' of component 'R1' is not in the library; closest: 'R0805' (resistor, pads '1', '2'), 'C0805' (pads '1', '2')\nNET:10: net 'N' has 1 node; an EAGLE signal needs at least two\nNET:22: node 'R2-1': the pin is twice in net 'M'\n3 problems, 2 components, 2 nets\n"},
         // clang-format on
     };
     for (const auto& c : cases) {

@@ -1,8 +1,10 @@
 // The package map and several libraries: the map's syntax and its errors, which row decides,
 // library order, pin renames and quoting in the script, the check without a library, and a
-// suggested map taken as it is by the next run. Fixtures: passives.lbr and semis.lbr.
+// suggested map taken as it is by the next run, and the packages the hints read footprint names
+// as. Fixtures: passives.lbr, semis.lbr and general.lbr.
 #include "package_map.h"
 #include "command_run.h"
+#include "package_hints.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,138 @@ TEST(PackageMap, SyntaxAndEveryErrorAtItsLine)
     EXPECT_EQ(map_row_text(map.rows[0], {}), ",DO41,,DO41-10,,1=A 2=C");
     EXPECT_EQ(map.rows[1].line, 6u);
     EXPECT_EQ(map_row_text(map.rows[1], {}), ",SO8,,\"S\"\"O,8\",,");
+}
+
+// The first hint for footprint names as four kinds of schematic programs write them, for the
+// part at hand, and whether a map row may name it. The old ranking (two edits at most) gave
+// sm0805 a MELF, DIP28 a DIL08, DO35 a DO13M, and the KiCad names nothing.
+TEST(PackageHints, NamesReadAsPackagesAreNamed)
+{
+    NamedLibrary general{
+        "general", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/general.lbr")).library};
+    NamedLibrary passives{
+        "passives", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/passives.lbr")).library};
+    NamedLibrary semis{
+        "semis", read_eagle_library(read_bytes(MALVOR_TEST_DATA "/semis.lbr")).library};
+    ASSERT_EQ(general.library.package_count(), 59u);
+    const std::vector<NamedLibrary> one{general}, others{passives, semis};
+    struct Case {
+        const char* footprint;
+        const char* component;
+        const char* value;
+        std::vector<std::string> pins;
+        const char* first;  // "": no hint
+        bool row;
+        bool general = true;  // else passives and semis
+    };
+    const std::vector<std::string> two = {"1", "2"}, ac = {"a", "c"}, three = {"1", "2", "3"};
+    auto pins = [](int count) {
+        std::vector<std::string> numbers;
+        for (int p = 1; p <= count; ++p)
+            numbers.push_back(std::to_string(p));
+        return numbers;
+    };
+    const Case cases[] = {
+        // clang-format off
+        // gEDA
+        {"sm0805", "C1", "100n", two, "C0805", true},
+        {"sm0805", "R1", "10k", two, "R0805", true},
+        {"sm1206", "C2", "4.7u", two, "C1206", true},
+        {"sm1206", "R2", "4R7", two, "R1206", true},
+        {"sm0805", "L1", "10uH", two, "L0805", true},
+        {"sm1210", "C3", "22u", two, "C1210", true},
+        {"sm2512", "R3", "0R1", two, "R2512", true},
+        {"sm0805", "E1", "22p", two, "C0805", true},   // the value says capacitor
+        {"sm1206", "E2", "1M", two, "R1206", true},    // and resistor
+        {"DIP28", "U1", "", pins(28), "DIL28", true},
+        {"DIP16", "U2", "", pins(16), "DIL16", true},
+        {"SO14", "U3", "", pins(14), "SO14", true},
+        {"SO16W", "U4", "", pins(16), "SO16W", true},
+        {"TO220", "Q1", "", three, "TO220", true},
+        {"DO35", "D1", "1N4148", ac, "DO35-10", true},
+        {"DO35", "D2", "1N4148", two, "DO35-10", false},  // pads A and C
+        // KiCad
+        {"C_0603_1608Metric", "C4", "", two, "C0603", true},
+        {"C_0402_1005Metric", "C5", "", two, "C0402", true},
+        {"R_0805_2012Metric", "R4", "", two, "R0805", true},
+        {"R_1206_3216Metric", "R5", "", two, "R1206", true},
+        {"SOIC-8_3.9x4.9mm_P1.27mm", "U5", "", pins(8), "SO08", true},
+        {"SOIC-16W_7.5x10.3mm_P1.27mm", "U6", "", pins(16), "SO16W", true},
+        {"DIP-14_W7.62mm", "U7", "", pins(14), "DIL14", true},
+        {"DIP-8_W7.62mm", "U8", "", pins(8), "DIL08", true},
+        {"TQFP-32_7x7mm_P0.8mm", "U9", "", pins(32), "TQFP32-08", true},
+        {"TQFP-44_10x10mm_P0.8mm", "U10", "", pins(44), "TQFP44", true},
+        {"QFN-20-1EP_4x4mm_P0.5mm", "U11", "", pins(21), "QFN20", true},
+        {"SOT-23-5", "U12", "", pins(5), "SOT23-5", true},
+        {"SOT-23", "Q2", "", three, "SOT23", true},
+        {"TO-92_Inline", "Q3", "", three, "TO92", true},
+        {"LED_0805", "D3", "", ac, "CHIPLED_0805", true},
+        {"LED_1206_3216Metric", "D4", "", two, "CHIPLED_1206", false},
+        {"PinHeader_1x04_P2.54mm_Vertical", "J1", "", pins(4), "1X04", true},
+        {"PinHeader_2x20_P2.54mm_Vertical", "J2", "", pins(40), "2X20", true},
+        {"DO-41", "D5", "", ac, "DO41-10", true},
+        {"D_SOD-123", "D6", "", ac, "SOD123", true},
+        // Protel and OrCAD
+        {"RES0603", "R6", "1k", two, "R0603", true},
+        {"CAP1206", "C6", "", two, "C1206", true},
+        {"SM/C_1206", "C7", "", two, "C1206", true},
+        {"DIP-16", "U13", "", pins(16), "DIL16", true},
+        {"SO-14", "U14", "", pins(14), "SO14", true},
+        {"TO-220", "Q4", "", three, "TO220", true},
+        {"CONN_2X20", "J3", "", pins(40), "2X20", true},
+        {"HDR1X2", "J4", "", two, "1X02", true},
+        // EAGLE
+        {"DIL8", "U15", "", pins(8), "DIL08", true},
+        {"SO-08", "U16", "", pins(8), "SO08", true},
+        {"SOT-23-6", "U17", "", pins(6), "SOT23-6", true},
+        {"CHIP-LED0603", "LED1", "", ac, "CHIPLED_0603", true},
+        {"LED-5MM", "LED2", "", ac, "LED5MM", true},
+        {"0805", "C8", "", two, "C0805", true},
+        {"1206", "R7", "", two, "R1206", true},
+        {"DPAK", "Q5", "", three, "TO252", true},
+        {"1X4", "J5", "", pins(4), "1X04", true},
+        {"CAP2012", "C9", "", two, "C0805", true},      // a metric code
+        {"TO-92", "Q6", "", {"b", "c", "e"}, "TO92-EBC", true},  // fits, though farther
+        {"SOT-23-5_HandSoldering", "U20", "", three, "SOT23-5", true},  // 3 of 5 pins used
+        {"sm2010", "C10", "", two, "2010-C", true},     // kinds from the descriptions
+        {"sm2010", "R10", "", two, "2010", true},
+        // Nothing to name: another pin count, another kind, no reading and no close name.
+        {"DIP28", "U18", "", pins(28), "DIP08", false, false},
+        {"sm0603", "R8", "", two, "C0603", false, false},
+        {"DIL-20", "U19", "", pins(20), "DIL28", false},  // holds the pins, but is no DIL20
+        {"AXIAL0.4", "R9", "", two, "", false},
+        // clang-format on
+    };
+    // A kind said only by the description, shown where it decided.
+    PackageHints described(one);
+    EXPECT_EQ(described.text(described.ranked("sm2010", two, PartKind::capacitor).front(), 2),
+              "'2010-C' (capacitor, 2 pads)");
+    for (const auto& c : cases) {
+        PackageHints hints(c.general ? one : others);
+        const auto kind = kind_of_component(c.component, c.value, c.footprint);
+        const auto found = hints.ranked(c.footprint, c.pins, kind);
+        EXPECT_EQ(found.empty() ? "" : hints.name(found.front()), c.first)
+            << c.footprint << " " << c.component;
+        if (!found.empty()) {
+            EXPECT_EQ(found.front().usable(), c.row) << c.footprint << " " << c.component;
+        }
+    }
+}
+
+TEST(PackageHints, KindsFromDescriptions)
+{
+    const std::pair<const char*, PartKind> cases[] = {
+        {"<b>RESISTOR</b> MELF 0207", PartKind::melf},
+        {"Capacitor, ceramic; not a resistor", PartKind::capacitor},
+        {"Chip resistor", PartKind::resistor},
+        {"<b>LED</b>, light emitting diode", PartKind::led},
+        {"Schottky DIODE", PartKind::diode},
+        {"Power inductors", PartKind::inductor},
+        {"Soldered leads", PartKind::none},
+        {"", PartKind::none},
+    };
+    for (const auto& [description, kind] : cases)
+        EXPECT_EQ(kind_of_description(description), kind) << description;
 }
 
 std::string component(const std::string& name, const std::string& package, const char* value = "V")
@@ -121,9 +255,10 @@ TEST_F(Libraries, WarningsWhileConvertingAndTheCheckWithoutALibrary)
 {
     std::string err;
     run({netlist, passives, semis}, 0, &err);
-    EXPECT_EQ(
-        err.substr(0, err.find('\n')),
-        netlist + ":19: warning: package 'DO41' of component 'D1' is in none of the libraries");
+    EXPECT_EQ(err.substr(0, err.find('\n')),
+              netlist +
+                  ":19: warning: package 'DO41' of component 'D1' is in none of the libraries; "
+                  "closest: 'DO41-10' (my passives, pads 'A', 'C')");
     EXPECT_NE(read_bytes(folder / "board.scr").find("Add 'DIP8@my passives'"), std::string::npos);
 
     // Without a library: only what needs none, pins of every component included.
@@ -140,7 +275,9 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
     const auto suggested = (folder / "suggested.csv").string();
     auto report = run({"--check", "--suggest-map", suggested, netlist, passives, semis}, 3);
     EXPECT_EQ(report.substr(0, report.find("\n" + netlist + ":55")),
-              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries\n" +
+              netlist +
+                  ":19: package 'DO41' of component 'D1' is in none of the libraries; "
+                  "closest: 'DO41-10' (my passives, pads 'A', 'C')\n" +
                   netlist +
                   ":27: package 'DIP8' of component 'U1' is in none of the libraries; "
                   "closest: 'DIP08' (semis, 8 pads), 'DIL08' (semis, 8 pads), "
@@ -154,12 +291,15 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
               std::string::npos);
     EXPECT_EQ(read_bytes(suggested),
               "footprint,package,library,pins\n"
-              "# 'DO41': no package of a close name; fill in package and library\n#DO41,,,\n"
+              "# 'DO41': none fits; 'DO41-10' (my passives, pads 'A', 'C') lacks pads '1', '2'; "
+              "no other candidates\n#DO41,DO41-10,my passives,\n"
               "# 'DIP8': 'DIP08' (semis, 8 pads); other candidates: 'DIL08' (semis, 8 pads), "
               "'DIL18' (my passives, 18 pads)\n"
               "DIP8,DIP08,semis,1=P$1 8=P$8\n");
     EXPECT_EQ(run({"--check", "--map", suggested, netlist, passives, semis}, 3),
-              netlist + ":19: package 'DO41' of component 'D1' is in none of the libraries\n" +
+              netlist +
+                  ":19: package 'DO41' of component 'D1' is in none of the libraries; "
+                  "closest: 'DO41-10' (my passives, pads 'A', 'C')\n" +
                   netlist +
                   ":55: node 'C1-1': package 'C0603' of component 'C1' has no pad '1'; "
                   "its pads: 'P$1', 'P$2'\n" +
@@ -167,21 +307,81 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
                   ":63: node 'C1-2': package 'C0603' of component 'C1' has no pad '2'; "
                   "its pads: 'P$1', 'P$2'\n"
                   "3 problems, 6 components, 2 nets\n");
-    // Among names equally close, one holding the pins used comes before one with fewer pads. A
+    // A package short of a pin used is no row, and one of another pin count ranks last. A
     // footprint that stands for none gets no row: the parts sharing it are unrelated.
     auto pin9 = folder.write("pin9.net", component("U3", "DIL8") + component("U4", "PATTERN") +
                                              "(\r\nN\r\nU3-1\r\nU3-9\r\n)\r\n");
     EXPECT_EQ(run({"--check", "--suggest-map", suggested, pin9.string(), passives, semis}, 3),
               pin9.string() +
                   ":3: package 'DIL8' of component 'U3' is in none of the libraries; "
-                  "closest: 'DIL18' (my passives, 18 pads), 'DIL08' (semis, 8 pads), "
-                  "'DIP08' (semis, 8 pads)\n" +
+                  "closest: 'DIL08' (semis, 8 pads), 'DIP08' (semis, 8 pads), "
+                  "'DIL18' (my passives, 18 pads)\n" +
                   pin9.string() +
                   ":11: component 'U4' has no package\n2 problems, 2 components, 1 net\n");
     EXPECT_EQ(read_bytes(suggested),
-              "footprint,package,library,pins\n# 'DIL8': 'DIL18' (my passives, 18 pads); other "
-              "candidates: 'DIL08' (semis, 8 pads), 'DIP08' (semis, 8 pads)\n"
-              "DIL8,DIL18,my passives,\n");
+              "footprint,package,library,pins\n# 'DIL8': none fits; 'DIL08' (semis, 8 pads) lacks "
+              "pad '9'; other candidates: 'DIP08' (semis, 8 pads), 'DIL18' (my passives, 18 "
+              "pads)\n#DIL8,DIL08,semis,\n");
+}
+
+// Two kinds on one footprint get a row each, keyed by the names' letters; the map reads them
+// back, and rows written by hand rank as documented: the component, the longest prefix with
+// its footprint, then without, then the footprint.
+TEST_F(Libraries, KindRowsReadBackThroughTheMap)
+{
+    const auto general = std::string(MALVOR_TEST_DATA "/general.lbr");
+    auto mixed = folder.write(
+        "mixed.net", component("C1", "sm0805", "100n") + component("R1", "sm0805", "10k") +
+                         component("C2", "sm0805", "1u") + component("U1", "DIP-14_W7.62mm") +
+                         component("D1", "LED_0805") + component("R2", "foo") +
+                         "(\r\nGND\r\nC1-1\r\nR1-1\r\nC2-1\r\nU1-7\r\nD1-1\r\nR2-1\r\n)\r\n"
+                         "(\r\nVCC\r\nC1-2\r\nR1-2\r\nC2-2\r\nU1-14\r\nD1-2\r\nR2-2\r\n)\r\n");
+    const auto suggested = (folder / "kinds.csv").string();
+    run({"--check", "--suggest-map", suggested, mixed.string(), general, passives}, 3);
+    const std::string map = read_bytes(suggested);
+    EXPECT_EQ(map,
+              "component,footprint,value,package,library,pins\n"
+              "# 'sm0805' for C*: 'C0805' (general, capacitor, 2 pads); other candidates: 'C0805' "
+              "(my passives), 'M0805' (general)\nC*,sm0805,,C0805,general,\n"
+              "# 'sm0805' for R*: 'R0805' (general, resistor, 2 pads); other candidates: 'R0805' "
+              "(my passives), 'M0805' (general)\nR*,sm0805,,R0805,general,\n"
+              "# 'DIP-14_W7.62mm': 'DIL14' (general, 14 pads); no other candidates\n"
+              ",DIP-14_W7.62mm,,DIL14,general,\n"
+              "# 'LED_0805': none fits; 'CHIPLED_0805' (general, LED, pads 'A', 'C') lacks pads "
+              "'1', '2'; other candidates: 'M0805' (general), 'C0805' (general)\n"
+              "#,LED_0805,,CHIPLED_0805,general,\n"
+              "# 'foo': no package of a close name; fill in package and library\n#,foo,,,,\n");
+    // Taken as the map, its rows come back as they were, the commented ones still to fill in.
+    const auto again = (folder / "again.csv").string();
+    run({"--check", "--map", suggested, "--suggest-map", again, mixed.string(), general, passives},
+        3);
+    EXPECT_EQ(read_bytes(again),
+              "component,footprint,value,package,library,pins\nC*,sm0805,,C0805,general,\n"
+              "R*,sm0805,,R0805,general,\n,DIP-14_W7.62mm,,DIL14,general,\n" +
+                  map.substr(map.find("# 'LED_0805'")));
+    auto adds = [&](const std::string& map_file) {
+        std::string err;
+        auto script = run(
+            {"-o", "-", "--map", map_file, mixed.string(), general, passives}, 0, &err);
+        std::string packages;
+        for (auto at = script.find("Add "); at != std::string::npos;
+             at = script.find("Add ", at + 1))
+            packages += script.substr(at + 4, script.find(' ', at + 4) - at - 4) + ' ';
+        return packages;
+    };
+    EXPECT_EQ(adds(suggested),
+              "C0805@general R0805@general C0805@general DIL14@general "
+              "LED_0805@general foo@general ");
+    auto by_hand = folder.write(
+        "hand.csv", map + "C2,,,C1206,general,\nR*,,,R2512,general,\n*,sm0805,,M0805,general,\n");
+    EXPECT_EQ(adds(by_hand.string()),
+              "C0805@general R0805@general C1206@general DIL14@general "
+              "LED_0805@general R2512@general ");
+    std::string err;
+    auto twice = folder.write("twice.csv", map + "r*,SM0805,,R1206,,\nR*,,,R1206,,\n*,,,R1206,,\n");
+    run({"-o", "-", "--map", twice.string(), mixed.string(), general, passives}, 1, &err);
+    EXPECT_EQ(err, twice.string() +
+                       ":12: another row for component 'r*' and footprint 'SM0805' is on line 5\n");
 }
 
 }  // namespace
