@@ -63,6 +63,7 @@ TEST(EagleLibraryReader, FilesThatAreNoXmlLibrary)
         {"version https://git-lfs.github.com/spec/v1\noid sha256:4d7a\nsize 80618\n", LibraryError::lfs_pointer},
         {"\n<!-- saved from url=(0014)about:internet -->\n<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head></html>", LibraryError::web_page},
         {"<HTML><body/></HTML>", LibraryError::web_page},
+        {"\xEF\xBB\xBF<!doctype html>", LibraryError::web_page},
         {xml + "<eagle><drawing><schematic><libraries><library/></libraries></schematic></drawing></eagle>", LibraryError::schematic_or_board},
         {xml + "<eagle><drawing><board/></drawing></eagle>", LibraryError::schematic_or_board},
         {xml + "<eagle><drawing/></eagle>", LibraryError::not_eagle_library},

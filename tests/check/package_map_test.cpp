@@ -27,7 +27,7 @@ TEST(PackageMap, SyntaxAndEveryErrorAtItsLine)
         {"quotes, BOM, CR LF, comments", "\xEF\xBB\xBF# made by hand\r\n\r\npins , \"footprint\",package\r\n\"1=A 2=C\",\"DO41\",\"DO41-10\"\r\n#DIP8,DIL08\r\n,SO8,\"S\"\"O,8\"\r\n,\"DO\"\"35\",\"D\"\"O\"\r\n", "", 3},
         {"unknown column", "footprint,pakage\nDIP8,DIL08\n", "1: unknown column 'pakage'" + known + "\n1: the header names neither 'package' nor 'pins'\n", 0},
         {"column twice", "package,footprint,Package\n", "1: column 'package' given twice\n", 0},
-        {"every row error, not the first only", "component,footprint,value,package,library,pins\nR1,,,R0805,,\nr1,,,R1206,,\n,DIP8,,DIL08,Semis,1=P$1 2 3= =4\n,SOT23,,SOT-23,nowhere,\n,sot23,,SOT-23,,\n,DIP8,NE555,DIP08,,\n,DIP8,ne555,DIP08,,\n,,10k,R0805,,\n,SO8,,,passives,\n,TO92,,x,,1=A 1=B\n,TO92\n,\"TO92,x\n,\"TO\"92,,,,\n,SOT89,,x,,,\n", "3: another row for component 'r1' is on line 2\n4: pins: '2' is not PIN=PAD\n4: pins: '3=' is not PIN=PAD\n4: pins: '=4' is not PIN=PAD\n5: library 'nowhere' is not one given on the command line\n6: another row for footprint 'sot23' is on line 5\n9: the row names neither a component nor a footprint\n10: the row gives neither a package nor pins\n11: pins: pin '1' is given twice\n12: 2 fields where the header has 6\n13: a quoted field does not close on its line\n14: text after the closing quote of a field\n15: 7 fields where the header has 6\n", 3},
+        {"every row error, not the first only", "component,footprint,value,package,library,pins\nR1,,,R0805,,\nr1,,,R1206,,\n,DIP8,,DIL08,Semis,1=P$1 2 3= =4\n,SOT23,,SOT-23,nowhere,\n,sot23,,SOT-23,,\n,DIP8,NE555,DIP08,,\n,DIP8,ne555,DIP08,,\n,,10k,R0805,,\n,SO8,,,passives,\n,TO92,,x,,a=A A=B\n,TO92\n,\"TO92,x\n,\"TO\"92,,,,\n,SOT89,,x,,,\n,\"S\tO\x01\",,x,,\n", "3: another row for component 'r1' is on line 2\n4: pins: '2' is not PIN=PAD\n4: pins: '3=' is not PIN=PAD\n4: pins: '=4' is not PIN=PAD\n5: library 'nowhere' is not one given on the command line\n6: another row for footprint 'sot23' is on line 5\n9: the row names neither a component nor a footprint\n10: the row gives neither a package nor pins\n11: pins: pin 'A' is given twice\n12: 2 fields where the header has 6\n13: a quoted field does not close on its line\n14: text after the closing quote of a field\n15: 7 fields where the header has 6\n16: a control character in a field\n", 3},
         {"no header", "# only a comment\n", "1: no header line naming the columns\n", 0},
         // clang-format on
     };
@@ -43,13 +43,16 @@ TEST(PackageMap, SyntaxAndEveryErrorAtItsLine)
     auto map = parse_package_map(cases[0].map, {});
     ASSERT_EQ(map.rows.size(), 3u);
     EXPECT_EQ(map.rows[1].line, 6u);
-    const char* texts[] = {
-        ",DO41,,DO41-10,,1=A 2=C", ",SO8,,\"S\"\"O,8\",,", ",\"DO\"\"35\",,\"D\"\"O\",,"};
-    for (std::size_t r = 0; r < 3; ++r) {
+    const std::string header = std::string(full_map_header) + "\n";
+    map.rows.push_back(parse_package_map(header + "\"#U1\",\" DO35\",,\"D O \",,", {}).rows.at(0));
+    const char* texts[] = {",DO41,,DO41-10,,1=A 2=C", ",SO8,,\"S\"\"O,8\",,",
+                           ",\"DO\"\"35\",,\"D\"\"O\",,", "\"#U1\",\" DO35\",,\"D O \",,"};
+    for (std::size_t r = 0; r < 4; ++r) {
         const auto text = map_row_text(map.rows[r], {});
         EXPECT_EQ(text, texts[r]);
-        auto again = parse_package_map(std::string(full_map_header) + "\n" + text, {});
+        auto again = parse_package_map(header + text, {});
         ASSERT_EQ(again.rows.size(), 1u) << text;
+        EXPECT_EQ(again.rows[0].component, map.rows[r].component);
         EXPECT_EQ(again.rows[0].footprint, map.rows[r].footprint);
         EXPECT_EQ(again.rows[0].package, map.rows[r].package);
         EXPECT_EQ(again.rows[0].pins, map.rows[r].pins);
@@ -143,14 +146,15 @@ TEST_F(Libraries, WhichRowDecides)
     const std::string dip8 = component("U1", "DIP8", "NE555") + component("U2", "DIP8", "ne555") +
                              "(\r\nN\r\nU1-1\r\nU2-1\r\n)\r\n";
     const std::string u1_u2 = "Signal N U1 1 U2 1 ;\r\n";
-    const std::string q1 = component("Q1", "SOT23") + "(\r\nN\r\nQ1-1\r\nQ1-2\r\nQ1-3\r\n)\r\n";
+    const std::string q1 = component("Q1", "SOT23") + component("D1", "DO41") +
+                           "(\r\nN\r\nQ1-1\r\nQ1-2\r\nQ1-3\r\nD1-1\r\n)\r\n";
     const Case cases[] = {
         // clang-format off
         {"values compare exactly", "footprint,value,package\nDIP8,NE555,DIL08\n", dip8, "Add DIL08@semis\nAdd 'DIP8@my passives'\n" + u1_u2, "NET:11: package 'DIP8' of component 'U2' is in none of the libraries; closest: 'DIP08' (semis, 8 pads), 'DIL08' (semis, 8 pads), 'DIL18' (my passives, 18 pads)\n1 problem, 2 components, 1 net\n"},
         {"footprint and value, then footprint", "footprint,value,package,pins\nDIP8,NE555,DIL08,\nDIP8,,DIP08,1=P$1\n", dip8, "Add DIL08@semis\nAdd DIP08@semis\nSignal N U1 1 U2 P$1 ;\r\n", "0 problems, 2 components, 1 net\n"},
         {"footprint, then footprint and value", "footprint,value,package,pins\ndip8,,DIP08,1=P$1\nDIP8,NE555,DIL08,\n", dip8, "Add DIL08@semis\nAdd DIP08@semis\nSignal N U1 1 U2 P$1 ;\r\n", "0 problems, 2 components, 1 net\n"},
         {"pins renamed ignoring case", "footprint,package,pins\nDO41,DO41-10,a=C k=A\n", component("D1", "DO41") + "(\r\nN\r\nD1-A\r\nD1,k\r\n)\r\n", "Add 'DO41-10@my passives'\nSignal N D1 C D1 A ;\r\n", "0 problems, 1 component, 1 net\n"},
-        {"only the library the row names", "footprint,package,library\nSOT23,SOT-23,My Passives\n", q1, "Add 'SOT-23@my passives'\nSignal N Q1 1 Q1 2 Q1 3 ;\r\n", "NET:3: package 'SOT-23' of component 'Q1' is not in library 'my passives'; closest: 'SOT-23' (semis), 'SOT-223' (semis, pads '1', '2', '3', '4')\n1 problem, 1 component, 1 net\n"},
+        {"only the library the row names", "footprint,package,library\nSOT23,SOT-23,My Passives\nDO41,DO41X,semis\n", q1, "Add 'SOT-23@my passives'\nAdd DO41X@semis\nSignal N Q1 1 Q1 2 Q1 3 D1 1 ;\r\n", "NET:3: package 'SOT-23' of component 'Q1' is not in library 'my passives'; closest: 'SOT-23' (semis), 'SOT-223' (semis, pads '1', '2', '3', '4')\nNET:11: package 'DO41X' of component 'D1' is not in library 'semis'\n2 problems, 2 components, 1 net\n"},
         {"a package for a part that names none", "component,package\nU4,SO8X\n", component("U4", "PATTERN") + "(\r\nN\r\nU4-1\r\nU4-2\r\n)\r\n", "Add 'SO8X@my passives'\nSignal N U4 1 U4 2 ;\r\n", "NET:3: package 'SO8X' of component 'U4' is in none of the libraries\n1 problem, 1 component, 1 net\n"},
         // clang-format on
     };
@@ -230,19 +234,25 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
               "component,footprint,value,package,library,pins\n,DO41,,DO41X,,\n"
               "# 'DIP8': 'DIP08' (semis, 8 pads); other candidates: 'DIL08' (semis, 8 pads), "
               "'DIL18' (my passives, 18 pads)\n,DIP8,,DIP08,semis,1=P$1 8=P$8\n");
-    // Names holding a quote or a comma are quoted, and read back as they were.
+    // Names holding a quote or a comma are quoted, and read back as they were. A candidate
+    // lacking a pin used says so; a footprint holding a control character gets no row.
     auto wide = folder.write("wide.lbr",
                              "<eagle><drawing><library><packages><package "
                              "name=\"SO-8,W\"><pad name=\"1\"/><pad name=\"2\"/>"
                              "</package></packages></library></drawing></eagle>");
-    auto so8 = folder.write(
-        "so8.net", component("U5", "SO8\"W") + "(\r\nN\r\nU5-1\r\nU5-2\r\n)\r\n");
+    auto so8 = folder.write("so8.net", component("U5", "SO8\"W") +
+                                           component("U6",
+                                                     "SO\x1b"
+                                                     "8W") +
+                                           "(\r\nN\r\nU5-1\r\nU5-2\r\nU5-3\r\n)\r\n");
     run({"--check", "--suggest-map", suggested, so8.string(), wide.string()}, 3);
     EXPECT_EQ(read_bytes(suggested),
-              "footprint,package,library,pins\n# 'SO8\"W': 'SO-8,W'; no "
-              "other candidates\n\"SO8\"\"W\",\"SO-8,W\",wide,\n");
-    EXPECT_EQ(run({"--check", "--map", suggested, so8.string(), wide.string()}, 0),
-              "0 problems, 1 component, 1 net\n");
+              "footprint,package,library,pins\n# 'SO8\"W': 'SO-8,W' (pads '1', '2'); no other "
+              "candidates; pins used: 1 2 3; its pads: '1', '2'\n\"SO8\"\"W\",\"SO-8,W\",wide,\n");
+    EXPECT_NE(run({"--check", "--map", suggested, so8.string(), wide.string()}, 3)
+                  .find(":21: node 'U5-3': package 'SO-8,W' of component 'U5' has no pad '3'; "
+                        "its pads: '1', '2'\n"),
+              std::string::npos);
     // Among names equally close, one holding the pins used comes before one with fewer pads. A
     // footprint that stands for none gets no row: the parts sharing it are unrelated.
     auto pin9 = folder.write("pin9.net", component("U3", "DIL8") + component("U4", "PATTERN") +
