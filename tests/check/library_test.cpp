@@ -112,6 +112,7 @@ TEST(CloseNames, DistanceLimitsAtBothEnds)
         {"T-23", "SOT-23", 2},        {"SOT-23", "T-23", 2},      {"ZSOT-23", "SOT-23Z", 2},
         {"R0805", "R0608", 2},        {"1X02", "1Y02", 1},        {"1Y03", "1X02", SIZE_MAX},
         {"R0805", "R1206", SIZE_MAX}, {"23", "SOT-23", SIZE_MAX}, {"DIL8", "DIL18", 1},
+        {"-", "+", SIZE_MAX},
     };
     for (const auto& c : cases) {
         auto found = close_names(c.wanted, {"other", c.name});

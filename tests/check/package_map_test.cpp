@@ -24,11 +24,12 @@ TEST(PackageMap, SyntaxAndEveryErrorAtItsLine)
     const std::string known = " (known: component, footprint, value, package, library, pins)";
     const Case cases[] = {
         // clang-format off
-        {"quotes, BOM, CR LF, comments", "\xEF\xBB\xBF# made by hand\r\n\r\npins , \"footprint\",package\r\n\"1=A 2=C\",\"DO41\",\"DO41-10\"\r\n#DIP8,DIL08\r\n,SO8,\"S\"\"O,8\"\r\n,\"DO\"\"35\",\"D\"\"O\"\r\n", "", 3},
+        {"quotes, BOM, CR LF, comments", "\xEF\xBB\xBF# made by hand\r\n\r\npins , \"footprint\" ,package\r\n\"1=A\t 2=C\",\"DO41\",\"DO41-10\"\r\n#DIP8,DIL08\r\n,SO8,\"S\"\"O,8\"\r\n,\"DO\"\"35\",\"D\"\"O\"\r\n", "", 3},
         {"unknown column", "footprint,pakage\nDIP8,DIL08\n", "1: unknown column 'pakage'" + known + "\n1: the header names neither 'package' nor 'pins'\n", 0},
         {"column twice", "package,footprint,Package\n", "1: column 'package' given twice\n", 0},
         {"every row error, not the first only", "component,footprint,value,package,library,pins\nR1,,,R0805,,\nr1,,,R1206,,\n,DIP8,,DIL08,Semis,1=P$1 2 3= =4\n,SOT23,,SOT-23,nowhere,\n,sot23,,SOT-23,,\n,DIP8,NE555,DIP08,,\n,DIP8,ne555,DIP08,,\n,,10k,R0805,,\n,SO8,,,passives,\n,TO92,,x,,a=A A=B\n,TO92\n,\"TO92,x\n,\"TO\"92,,,,\n,SOT89,,x,,,\n,\"S\tO\x01\",,x,,\n", "3: another row for component 'r1' is on line 2\n4: pins: '2' is not PIN=PAD\n4: pins: '3=' is not PIN=PAD\n4: pins: '=4' is not PIN=PAD\n5: library 'nowhere' is not one given on the command line\n6: another row for footprint 'sot23' is on line 5\n9: the row names neither a component nor a footprint\n10: the row gives neither a package nor pins\n11: pins: pin 'A' is given twice\n12: 2 fields where the header has 6\n13: a quoted field does not close on its line\n14: text after the closing quote of a field\n15: 7 fields where the header has 6\n16: a control character in a field\n", 3},
         {"no header", "# only a comment\n", "1: no header line naming the columns\n", 0},
+        {"a header that does not read", "\"footprint,package\nDIP8,DIL08\n", "1: a quoted field does not close on its line\n", 0},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -235,22 +236,22 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
               "# 'DIP8': 'DIP08' (semis, 8 pads); other candidates: 'DIL08' (semis, 8 pads), "
               "'DIL18' (my passives, 18 pads)\n,DIP8,,DIP08,semis,1=P$1 8=P$8\n");
     // Names holding a quote or a comma are quoted, and read back as they were. A candidate
-    // lacking a pin used says so; a footprint holding a control character gets no row.
+    // lacking a pin used (by any part of the footprint) says so; a footprint holding a control
+    // character gets no row.
     auto wide = folder.write("wide.lbr",
                              "<eagle><drawing><library><packages><package "
                              "name=\"SO-8,W\"><pad name=\"1\"/><pad name=\"2\"/>"
                              "</package></packages></library></drawing></eagle>");
-    auto so8 = folder.write("so8.net", component("U5", "SO8\"W") +
-                                           component("U6",
-                                                     "SO\x1b"
-                                                     "8W") +
-                                           "(\r\nN\r\nU5-1\r\nU5-2\r\nU5-3\r\n)\r\n");
+    const std::string so8_parts = component("U5", "SO8\"W") + component("U6", "SO\0338W") +
+                                  component("U7", "so8\"w");
+    auto so8 = folder.write(
+        "so8.net", so8_parts + "(\r\nN\r\nU5-1\r\nU5-2\r\nU5-3\r\nU7-3\r\n)\r\n");
     run({"--check", "--suggest-map", suggested, so8.string(), wide.string()}, 3);
     EXPECT_EQ(read_bytes(suggested),
               "footprint,package,library,pins\n# 'SO8\"W': 'SO-8,W' (pads '1', '2'); no other "
               "candidates; pins used: 1 2 3; its pads: '1', '2'\n\"SO8\"\"W\",\"SO-8,W\",wide,\n");
     EXPECT_NE(run({"--check", "--map", suggested, so8.string(), wide.string()}, 3)
-                  .find(":21: node 'U5-3': package 'SO-8,W' of component 'U5' has no pad '3'; "
+                  .find(":29: node 'U5-3': package 'SO-8,W' of component 'U5' has no pad '3'; "
                         "its pads: '1', '2'\n"),
               std::string::npos);
     // Among names equally close, one holding the pins used comes before one with fewer pads. A
