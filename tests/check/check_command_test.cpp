@@ -56,10 +56,20 @@ TEST_F(Check, EachProblemOnItsLineAndASummary)
         folder
             .write("frames.lbr", "<eagle><drawing><library><symbols/></library></drawing></eagle>")
             .string();
+    const auto bare = folder
+                          .write("bare.lbr",
+                                 "<eagle><drawing><library><packages><package "
+                                 "name=\"SO-8\"/><package name=\"SO_8\"/><package "
+                                 "name=\"SO08\"/><package name=\"SOP8\"/><package "
+                                 "name=\"TP\"/></packages></library></drawing></eagle>")
+                          .string();
     const Case cases[] = {
         // clang-format off
         {"clean, OrCAD style", "Board\r\n\r\n" + parts + "(\r\nGND\r\nR1,2\r\nJ-USB,gnd@1\r\nQ1,E\r\n)\r\n(\r\nDM\r\nr1,1\r\nJ-USB,D-\r\n)\r\n", "0 problems, 3 components, 2 nets\n"},
-        {"unknown package with hints", component("R1", "R0806") + component("Q1", "sot23"), "NET:3: package 'R0806' of component 'R1' is not in the library; closest: 'R0805' (resistor, 2 pads), 'C0805'\nNET:11: package 'sot23' of component 'Q1' is not in the library; closest: 'SOT-23'\n2 problems, 2 components, 0 nets\n"},
+        {"unknown package with hints", component("R1", "R0806") + component("Q1", "sot23") + component("R2", "R0806") + "(\r\nN\r\nQ1-1\r\nQ1-2\r\nQ1-3\r\nR2-1\r\nR2-1\r\n)\r\n", "NET:3: package 'R0806' of component 'R1' is not in the library; closest: 'R0805' (resistor, 2 pads), 'C0805'\nNET:11: package 'sot23' of component 'Q1' is not in the library; closest: 'SOT-23' (pads 'B', 'E', 'C')\nNET:19: package 'R0806' of component 'R2' is not in the library; closest: 'R0805' (resistor, pads '1', '2'), 'C0805' (pads '1', '2')\nNET:31: node 'R2-1': the pin is twice in net 'N'\n4 problems, 3 components, 1 net\n"},
+        {"three hints at most, packages without pads", component("U1", "TP") + component("U2", "SO8") + "(\r\nN\r\nU1-1\r\nU2-1\r\n)\r\n", "NET:11: package 'SO8' of component 'U2' is not in the library; closest: 'SO-8' (no pads), 'SO_8' (no pads), 'SO08' (no pads)\nNET:19: node 'U1-1': package 'TP' of component 'U1' has no pad '1'; it has no pads\n2 problems, 2 components, 1 net\n", bare},
+        {"twelve pads listed", component("U1", "DIL18") + "(\r\nN\r\nU1-1\r\nU1-19\r\n)\r\n", "NET:12: node 'U1-19': package 'DIL18' of component 'U1' has no pad '19'; its pads: '1', '2', '3', '4', '5', '6', '7', '8', '9', '10', '11', '12' and 6 more\n1 problem, 1 component, 1 net\n", MALVOR_TEST_DATA "/passives.lbr"},
+        {"a package fitting exactly before one with more pads", component("Q1", "SOT-233") + "(\r\nN\r\nQ1-1\r\nQ1-2\r\nQ1-3\r\n)\r\n", "NET:3: package 'SOT-233' of component 'Q1' is not in the library; closest: 'SOT-23', 'SOT-223' (pads '1', '2', '3', '4')\n1 problem, 1 component, 1 net\n", MALVOR_TEST_DATA "/semis.lbr"},
         {"unknown package without hint", component("U1", "QFN-48"), "NET:3: package 'QFN-48' of component 'U1' is not in the library\n1 problem, 1 component, 0 nets\n"},
         {"unknown component", parts + "(\r\nGND\r\nR1-1\r\nR9-2\r\n)\r\n", "NET:28: node 'R9-2' names component 'R9', which the netlist does not have\n" + one_net},
         {"unknown pad", parts + "(\r\nGND\r\nR1-1\r\nJ-USB-D\r\n)\r\n", "NET:28: node 'J-USB-D': package 'USB-B$1' of component 'J-USB' has no pad 'D'; its pads: 'D-', 'D+', 'GND@1', '5-2'\n" + one_net},
@@ -109,6 +119,7 @@ TEST_F(Check, FilesItCannotUse)
         {{"--check", netlist, board}, "malvor-convert: library '" + board + "' is an EAGLE schematic (or board), not a library\n"},
         {{"--check", netlist, cut}, "malvor-convert: library '" + cut + "' is cut short: the file ends at 2:28; expected the closing tags of the elements still open, up to '</eagle>'\n"},
         {{"--check", netlist, gone}, "malvor-convert: cannot read library '" + gone + "': " + system_message(ENOENT) + "\n"},
+        {{"--check", "--suggest-map", gone + "/map.csv", netlist}, "malvor-convert: cannot write map '" + gone + "/map.csv': " + system_message(ENOENT) + "\n"},
         // clang-format on
     };
     for (const auto& c : cases) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace malvor {
 namespace {
 
@@ -24,11 +26,12 @@ TEST(PackageMap, SyntaxAndEveryErrorAtItsLine)
     const std::string known = " (known: component, footprint, value, package, library, pins)";
     const Case cases[] = {
         // clang-format off
-        {"quotes, BOM, CR LF, comments", "\xEF\xBB\xBF# made by hand\r\n\r\npins , \"footprint\",package\r\n\"1=A 2=C\",\"DO41\",\"DO41-10\"\r\n#DIP8,DIL08\r\n,SO8,\"S\"\"O,8\"\r\n", "", 2},
+        {"quotes, BOM, CR LF, comments", "\xEF\xBB\xBF# made by hand\r\n\r\npins , \"footprint\" ,package\r\n\"1=A\t 2=C\",\"DO41\",\"DO41-10\"\r\n#DIP8,DIL08\r\n,SO8,\"S\"\"O,8\"\r\n,\"DO\"\"35\",\"D\"\"O\"\r\n", "", 3},
         {"unknown column", "footprint,pakage\nDIP8,DIL08\n", "1: unknown column 'pakage'" + known + "\n1: the header names neither 'package' nor 'pins'\n", 0},
         {"column twice", "package,footprint,Package\n", "1: column 'package' given twice\n", 0},
-        {"every row error, not the first only", "component,footprint,value,package,library,pins\nR1,,,R0805,,\nr1,,,R1206,,\n,DIP8,,DIL08,semis,1=P$1 2\n,SOT23,,SOT-23,nowhere,\n,sot23,,SOT-23,,\n,DIP8,NE555,DIP08,,\n,DIP8,ne555,DIP08,,\n,,10k,R0805,,\n,SO8,,,passives,\n,TO92,,x,,1=A 1=B\n,TO92\n,\"TO92,x\n,\"TO\"92,,,,\n", "3: another row for component 'r1' is on line 2\n4: pins: '2' is not PIN=PAD\n5: library 'nowhere' is not one given on the command line\n6: another row for footprint 'sot23' is on line 5\n9: the row names neither a component nor a footprint\n10: the row gives neither a package nor pins\n11: pins: pin '1' is given twice\n12: 2 fields where the header has 6\n13: a quoted field does not close on its line\n14: text after the closing quote of a field\n", 3},
+        {"every row error, not the first only", "component,footprint,value,package,library,pins\nR1,,,R0805,,\nr1,,,R1206,,\n,DIP8,,DIL08,Semis,1=P$1 2 3= =4\n,SOT23,,SOT-23,nowhere,\n,sot23,,SOT-23,,\n,DIP8,NE555,DIP08,,\n,DIP8,ne555,DIP08,,\n,,10k,R0805,,\n,SO8,,,passives,\n,TO92,,x,,a=A A=B\n,TO92\n,\"TO92,x\n,\"TO\"92,,,,\n,SOT89,,x,,,\n,\"S\tO\x01\",,x,,\n", "3: another row for component 'r1' is on line 2\n4: pins: '2' is not PIN=PAD\n4: pins: '3=' is not PIN=PAD\n4: pins: '=4' is not PIN=PAD\n5: library 'nowhere' is not one given on the command line\n6: another row for footprint 'sot23' is on line 5\n9: the row names neither a component nor a footprint\n10: the row gives neither a package nor pins\n11: pins: pin 'A' is given twice\n12: 2 fields where the header has 6\n13: a quoted field does not close on its line\n14: text after the closing quote of a field\n15: 7 fields where the header has 6\n16: a control character in a field\n", 3},
         {"no header", "# only a comment\n", "1: no header line naming the columns\n", 0},
+        {"a header that does not read", "\"footprint,package\nDIP8,DIL08\n", "1: a quoted field does not close on its line\n", 0},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -39,11 +42,24 @@ TEST(PackageMap, SyntaxAndEveryErrorAtItsLine)
         EXPECT_EQ(errors, c.errors) << c.what;
         EXPECT_EQ(map.rows.size(), c.rows) << c.what;
     }
+    // Rows written again read back as they were.
     auto map = parse_package_map(cases[0].map, {});
-    ASSERT_EQ(map.rows.size(), 2u);
-    EXPECT_EQ(map_row_text(map.rows[0], {}), ",DO41,,DO41-10,,1=A 2=C");
+    ASSERT_EQ(map.rows.size(), 3u);
     EXPECT_EQ(map.rows[1].line, 6u);
-    EXPECT_EQ(map_row_text(map.rows[1], {}), ",SO8,,\"S\"\"O,8\",,");
+    const std::string header = std::string(full_map_header) + "\n";
+    map.rows.push_back(parse_package_map(header + "\"#U1\",\" DO35\",,\"D O \",,", {}).rows.at(0));
+    const char* texts[] = {",DO41,,DO41-10,,1=A 2=C", ",SO8,,\"S\"\"O,8\",,",
+                           ",\"DO\"\"35\",,\"D\"\"O\",,", "\"#U1\",\" DO35\",,\"D O \",,"};
+    for (std::size_t r = 0; r < 4; ++r) {
+        const auto text = map_row_text(map.rows[r], {});
+        EXPECT_EQ(text, texts[r]);
+        auto again = parse_package_map(header + text, {});
+        ASSERT_EQ(again.rows.size(), 1u) << text;
+        EXPECT_EQ(again.rows[0].component, map.rows[r].component);
+        EXPECT_EQ(again.rows[0].footprint, map.rows[r].footprint);
+        EXPECT_EQ(again.rows[0].package, map.rows[r].package);
+        EXPECT_EQ(again.rows[0].pins, map.rows[r].pins);
+    }
 }
 
 // The first hint for footprint names as four kinds of schematic programs write them, for the
@@ -218,7 +234,7 @@ TEST_F(Libraries, MapRowsLibraryOrderPinRenamesAndQuoting)
     auto map = folder.write("map.csv",
                             "component,footprint,value,package,library,pins\n"
                             ",dip8,,DIP08,,1=P$1 8=P$8\n"
-                            "u1,,,DIL08,semis,\n"
+                            "u1,,,DIL08,Semis,\n"
                             ",R0805,10k,R0805,semis,\n"
                             ",DO41,,DO41-10,,1=A 2=C\n"
                             ",C0603,,,,1=P$1 2=P$2\n");
@@ -249,6 +265,50 @@ TEST_F(Libraries, MapRowsLibraryOrderPinRenamesAndQuoting)
     // Two libraries of one name: neither "Use" nor PACKAGE@LIBRARY could tell them apart.
     run({netlist, semis, folder.write("SEMIS.lbr", "").string()}, 1, &err);
     EXPECT_EQ(err.substr(err.find("have")), "have the same name 'semis'\n");
+}
+
+// The rows that decide a part's package, library and pads: as the script adds and connects it,
+// and as the check reports it.
+TEST_F(Libraries, WhichRowDecides)
+{
+    struct Case {
+        const char* what;
+        std::string map;
+        std::string netlist;
+        std::string script;  // its Add and Signal lines
+        std::string report;  // of --check, the netlist as NET
+    };
+    const std::string dip8 = component("U1", "DIP8", "NE555") + component("U2", "DIP8", "ne555") +
+                             "(\r\nN\r\nU1-1\r\nU2-1\r\n)\r\n";
+    const std::string u1_u2 = "Signal N U1 1 U2 1 ;\r\n";
+    const std::string q1 = component("Q1", "SOT23") + component("D1", "DO41") +
+                           "(\r\nN\r\nQ1-1\r\nQ1-2\r\nQ1-3\r\nD1-1\r\n)\r\n";
+    const Case cases[] = {
+        // clang-format off
+        {"values compare exactly", "footprint,value,package\nDIP8,NE555,DIL08\n", dip8, "Add DIL08@semis\nAdd 'DIP8@my passives'\n" + u1_u2, "NET:11: package 'DIP8' of component 'U2' is in none of the libraries; closest: 'DIP08' (semis, 8 pads), 'DIL08' (semis, 8 pads), 'DIL18' (my passives, 18 pads)\n1 problem, 2 components, 1 net\n"},
+        {"footprint and value, then footprint", "footprint,value,package,pins\nDIP8,NE555,DIL08,\nDIP8,,DIP08,1=P$1\n", dip8, "Add DIL08@semis\nAdd DIP08@semis\nSignal N U1 1 U2 P$1 ;\r\n", "0 problems, 2 components, 1 net\n"},
+        {"footprint, then footprint and value", "footprint,value,package,pins\ndip8,,DIP08,1=P$1\nDIP8,NE555,DIL08,\n", dip8, "Add DIL08@semis\nAdd DIP08@semis\nSignal N U1 1 U2 P$1 ;\r\n", "0 problems, 2 components, 1 net\n"},
+        {"pins renamed ignoring case", "footprint,package,pins\nDO41,DO41-10,a=C k=A\n", component("D1", "DO41") + "(\r\nN\r\nD1-A\r\nD1,k\r\n)\r\n", "Add 'DO41-10@my passives'\nSignal N D1 C D1 A ;\r\n", "0 problems, 1 component, 1 net\n"},
+        {"only the library the row names", "footprint,package,library\nSOT23,SOT-23,My Passives\nDO41,DO41X,semis\n", q1, "Add 'SOT-23@my passives'\nAdd DO41X@semis\nSignal N Q1 1 Q1 2 Q1 3 D1 1 ;\r\n", "NET:3: package 'SOT-23' of component 'Q1' is not in library 'my passives'; closest: 'SOT-23' (semis), 'SOT-223' (semis, pads '1', '2', '3', '4')\nNET:11: package 'DO41X' of component 'D1' is not in library 'semis'; closest: 'DO41-10' (my passives, pads 'A', 'C')\n2 problems, 2 components, 1 net\n"},
+        {"a package for a part that names none", "component,package\nU4,SO8X\n", component("U4", "PATTERN") + "(\r\nN\r\nU4-1\r\nU4-2\r\n)\r\n", "Add 'SO8X@my passives'\nSignal N U4 1 U4 2 ;\r\n", "NET:3: package 'SO8X' of component 'U4' is in none of the libraries\n1 problem, 1 component, 1 net\n"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        auto net = folder.write("which.net", c.netlist).string();
+        auto map = folder.write("which.csv", c.map).string();
+        std::string err;
+        std::string lines;
+        std::istringstream script(run({"-o", "-", "--map", map, net, passives, semis}, 0, &err));
+        for (std::string line; std::getline(script, line);)
+            if (line.starts_with("Add ") || line.starts_with("Signal "))
+                lines += line.substr(0, line.find(" (")) + "\n";
+        EXPECT_EQ(lines, c.script) << c.what;
+        auto report = run({"--check", "--map", map, net, passives, semis},
+                          c.report.starts_with("0 problems") ? 0 : 3);
+        for (std::size_t at; (at = report.find(net)) != std::string::npos;)
+            report.replace(at, net.size(), "NET");
+        EXPECT_EQ(report, c.report) << c.what;
+    }
 }
 
 TEST_F(Libraries, WarningsWhileConvertingAndTheCheckWithoutALibrary)
@@ -307,6 +367,31 @@ TEST_F(Libraries, HintsThatFitAndASuggestedMapTakenAsItIs)
                   ":63: node 'C1-2': package 'C0603' of component 'C1' has no pad '2'; "
                   "its pads: 'P$1', 'P$2'\n"
                   "3 problems, 6 components, 2 nets\n");
+    // A footprint that a row maps is not suggested again, even where its package is missing.
+    auto map = folder.write("map.csv", "footprint,package\nDO41,DO41X\n");
+    run({"--check", "--map", map.string(), "--suggest-map", suggested, netlist, passives, semis},
+        3);
+    EXPECT_EQ(read_bytes(suggested),
+              "component,footprint,value,package,library,pins\n,DO41,,DO41X,,\n"
+              "# 'DIP8': 'DIP08' (semis, 8 pads); other candidates: 'DIL08' (semis, 8 pads), "
+              "'DIL18' (my passives, 18 pads)\n,DIP8,,DIP08,semis,1=P$1 8=P$8\n");
+    // Names holding a quote or a comma are quoted, and read back as they were; a footprint
+    // holding a control character gets no row.
+    auto wide = folder.write("wide.lbr",
+                             "<eagle><drawing><library><packages><package "
+                             "name=\"SO-8,W\"><pad name=\"1\"/><pad name=\"2\"/><pad name=\"3\"/>"
+                             "</package></packages></library></drawing></eagle>");
+    const std::string so8_parts = component("U5", "SO8\"W") + component("U6", "SO\0338W") +
+                                  component("U7", "so8\"w");
+    auto so8 = folder.write(
+        "so8.net", so8_parts + "(\r\nN\r\nU5-1\r\nU5-2\r\nU5-3\r\nU7-3\r\n)\r\n");
+    run({"--check", "--suggest-map", suggested, so8.string(), wide.string()}, 3);
+    EXPECT_EQ(read_bytes(suggested),
+              "footprint,package,library,pins\n# 'SO8\"W': 'SO-8,W'; no other "
+              "candidates\n\"SO8\"\"W\",\"SO-8,W\",wide,\n");
+    const std::string mapped = run({"--check", "--map", suggested, so8.string(), wide.string()}, 3);
+    EXPECT_EQ(mapped.find("'U5'"), std::string::npos) << mapped;
+    EXPECT_EQ(mapped.find("'U7'"), std::string::npos) << mapped;
     // A package short of a pin used is no row, and one of another pin count ranks last. A
     // footprint that stands for none gets no row: the parts sharing it are unrelated.
     auto pin9 = folder.write("pin9.net", component("U3", "DIL8") + component("U4", "PATTERN") +

@@ -130,6 +130,19 @@ INSTANTIATE_TEST_SUITE_P(
 // clang-format on
 #endif
 
+// README shows the usage lines of --help as they are, without their indent.
+TEST(Usage, IsWhatTheReadmeShows)
+{
+    const auto readme = read_bytes(MALVOR_EXAMPLES_DIR "/../README.md");
+    const auto start = readme.find("```\nmalvor-convert ");
+    ASSERT_NE(start, std::string::npos);
+    const auto block = readme.substr(start + 4, readme.find("```", start + 4) - start - 4);
+    std::string lines;
+    for (std::size_t at = usage.find('\n') + 1; usage[at] != '\n'; at = usage.find('\n', at) + 1)
+        lines += usage.substr(at + 2, usage.find('\n', at) + 1 - at - 2);
+    EXPECT_EQ(block, lines);
+}
+
 // A file of line ends only, and one line of 100 MiB, give a script of the header alone.
 TEST_F(InFolder, FilesThatAreNoNetlistsStillConvert)
 {
