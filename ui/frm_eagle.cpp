@@ -73,6 +73,7 @@ frm_eagle::frm_eagle(QWidget* parent, Load load)
     QAction* check = tools->addAction(QStringLiteral("&Check"));
     check->setObjectName(QStringLiteral("Check"));
     check->setShortcut(QKeySequence(Qt::Key_F7));
+    check->setShortcutContext(Qt::ApplicationShortcut);  // also from the problems window
     ui->menubar->insertMenu(ui->About, tools);
     setAcceptDrops(true);
     // The client area below the menu bar is 443 x 428; the controls keep their places when the

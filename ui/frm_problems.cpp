@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -60,8 +59,6 @@ frm_problems::frm_problems(QWidget* parent) : QWidget(parent, Qt::Window), probl
     column->addWidget(list_, 1);
     column->addLayout(buttons);
 
-    auto* again = new QShortcut(QKeySequence(Qt::Key_F7), this);
-    connect(again, &QShortcut::activated, this, &frm_problems::checkRequested);
     connect(check, &QPushButton::clicked, this, &frm_problems::checkRequested);
     connect(suggest_, &QPushButton::clicked, this, &frm_problems::suggestMapRequested);
     connect(open_map, &QPushButton::clicked, this, &frm_problems::openMapRequested);

@@ -1,6 +1,6 @@
 #pragma once
 // The problems window: what the check found, one row per problem with the netlist's line and
-// the converter's message, under a count; the check again (F7), the suggested map, and the map
+// the converter's message, under a count; the check again, the suggested map, and the map
 // opened in the system's editor. Selecting a problem reports it, for the main window to show
 // its entry.
 
