@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -83,6 +84,8 @@ frm_libraries::frm_libraries(malvor::LibraryChoice& choice, const malvor::FileDi
     connect(choose, &QPushButton::clicked, this, &frm_libraries::chooseMap);
     connect(no_map_, &QPushButton::clicked, this, &frm_libraries::noMap);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
     connect(libraries_, &QListWidget::currentRowChanged, this, [this] { refresh(); });
     showMapErrors({});
     refresh();

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -63,12 +64,14 @@ frm_problems::frm_problems(QWidget* parent) : QWidget(parent, Qt::Window), probl
     connect(suggest_, &QPushButton::clicked, this, &frm_problems::suggestMapRequested);
     connect(open_map, &QPushButton::clicked, this, &frm_problems::openMapRequested);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::close);
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
         if (const malvor::Problem* problem = selectedProblem())
             emit problemSelected(problem->position);
     });
     setCheck(nullptr, QStringLiteral("Not checked yet."));
-    resize(720, 420);
+    resize(900, 300);
 }
 
 void frm_problems::setBusy(const QString& text)
