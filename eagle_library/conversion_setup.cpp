@@ -22,10 +22,11 @@ SetupError error_of(SetupError::Kind kind, const std::string& path, std::error_c
 }
 
 // The library, or the error that keeps it from being used.
-std::optional<SetupError> read_library(const std::string& path, EagleLibrary& library)
+std::optional<SetupError> read_library(const std::string& path, ReadKind kind,
+                                       EagleLibrary& library)
 {
-    auto file = read_whole_file(file_path_from_bytes(path), ReadKind::regular_or_pipe,
-                                {largest_library, FileError::library_too_large});
+    auto file = read_whole_file(
+        file_path_from_bytes(path), kind, {largest_library, FileError::library_too_large});
     if (!file.ok())
         return error_of(SetupError::Kind::library_unreadable, path, file.error);
     LibraryResult parts;
@@ -47,7 +48,7 @@ std::optional<SetupError> read_library(const std::string& path, EagleLibrary& li
 
 SetupResult read_conversion_setup(const std::vector<std::string>& library_paths,
                                   const std::optional<std::string>& map_path,
-                                  const LibraryReadWatch& watch)
+                                  const LibraryReadWatch& watch, ReadKind kind)
 {
     SetupResult result;
     auto& libraries = result.setup.libraries;
@@ -68,7 +69,7 @@ SetupResult read_conversion_setup(const std::vector<std::string>& library_paths,
         EagleLibrary library;
         if (watch)
             watch(&path);
-        result.error = read_library(path, library);
+        result.error = read_library(path, kind, library);
         if (watch)
             watch(nullptr);
         if (result.error)
@@ -77,7 +78,7 @@ SetupResult read_conversion_setup(const std::vector<std::string>& library_paths,
     }
     if (!map_path)
         return result;
-    auto file = read_whole_file(file_path_from_bytes(*map_path));
+    auto file = read_whole_file(file_path_from_bytes(*map_path), kind);
     if (!file.ok()) {
         result.error = error_of(SetupError::Kind::map_unreadable, *map_path, file.error);
         return result;
@@ -130,13 +131,13 @@ std::vector<std::string> setup_error_lines(const SetupError& error)
 std::unique_ptr<CheckedNetlist> check_with_libraries(const NetlistTables& tables,
                                                      std::vector<std::string> library_paths,
                                                      std::optional<std::string> map_path,
-                                                     const std::atomic<bool>* cancel)
+                                                     const std::atomic<bool>* cancel, ReadKind kind)
 {
     auto cancelled = [cancel] { return cancel && cancel->load(); };
     auto run = std::make_unique<CheckedNetlist>(CheckedNetlist{tables, {}, {}, {}, {}, {}});
     run->library_paths = std::move(library_paths);
     run->map_path = std::move(map_path);
-    run->read = read_conversion_setup(run->library_paths, run->map_path);
+    run->read = read_conversion_setup(run->library_paths, run->map_path, {}, kind);
     if (cancelled())
         return nullptr;
     if (!run->read.ok())

@@ -3,6 +3,7 @@
 // what stops them as values: the converter prints them, the window lists them.
 
 #include "eagle_writer.h"
+#include "file_io.h"
 #include "netlist_check.h"
 #include "package_choice.h"
 #include "package_map.h"
@@ -52,10 +53,12 @@ struct SetupResult {
 using LibraryReadWatch = std::function<void(const std::string* path)>;
 
 // Every library must be an EAGLE XML library of a usable name (library_name_of), different from
-// the others'; the map must be free of errors. The first that is not stops the reading.
+// the others'; the map must be free of errors. The first that is not stops the reading. The
+// window reads regular files only, so that a FIFO cannot keep it waiting.
 SetupResult read_conversion_setup(const std::vector<std::string>& library_paths,
                                   const std::optional<std::string>& map_path,
-                                  const LibraryReadWatch& watch = {});
+                                  const LibraryReadWatch& watch = {},
+                                  ReadKind kind = ReadKind::regular_or_pipe);
 
 // The error as text: "MAP:LINE: message" for each of the map's errors, else one line such as
 // "cannot read library 'PATH': REASON". Names are shown safely (shown_text.h).
@@ -78,7 +81,8 @@ struct CheckedNetlist {
 std::unique_ptr<CheckedNetlist> check_with_libraries(const NetlistTables& tables,
                                                      std::vector<std::string> library_paths,
                                                      std::optional<std::string> map_path,
-                                                     const std::atomic<bool>* cancel = nullptr);
+                                                     const std::atomic<bool>* cancel = nullptr,
+                                                     ReadKind kind = ReadKind::regular_or_pipe);
 
 // How the script names the libraries and the packages the choices made.
 ScriptLibraries script_libraries(const PackageChoices& choices);

@@ -23,7 +23,8 @@ CheckJob::~CheckJob()
 void CheckJob::run()
 {
     try {
-        result_ = check_with_libraries(tables_, libraries_, map_, &cancel_);
+        // Regular files only: a FIFO would keep the check, and closing the window, waiting.
+        result_ = check_with_libraries(tables_, libraries_, map_, &cancel_, ReadKind::regular_only);
     } catch (const std::bad_alloc&) {
         result_.reset();
         out_of_memory_ = true;
