@@ -202,6 +202,21 @@ TEST_F(CheckWindowTest, CheckListsTheConvertersProblemsAndSelectsTheirEntries)
     EXPECT_TRUE(rows[0].contains("R\\x1B1")) << rows[0].toStdString();
     choose(list, 1);
     EXPECT_EQ(child<QAbstractItemView>(w, "Lst_nodo")->currentIndex().row(), 0);
+
+    // Without libraries (none chosen, none picked), what needs none.
+    w.libraryChoice() = {};
+    w.openFiles({in_folder("board.net")});
+    w.Check_Click();
+    wait_for_check();
+    EXPECT_EQ(problem_rows(), converter_problems({"--check", path_of("board.net")}));
+    EXPECT_EQ(count_text(), "No problems, 5 components, 2 nets");
+    // Then the library picked in the main window's list is the one.
+    files("lst_lib")->setFileName("passives.lbr");
+    w.Check_Click();
+    wait_for_check();
+    EXPECT_EQ(problem_rows(),
+              converter_problems({"--check", path_of("board.net"), path_of("passives.lbr")}));
+    EXPECT_EQ(problem_rows().size(), 5);
 }
 
 // The loop of the converter's section: check, suggest the map, edit it, check again, convert.
@@ -248,7 +263,9 @@ TEST_F(CheckWindowTest, SuggestedMapEditedThenConvertedWritesTheConvertersBytes)
         run_command({"--map", path_of("board-map.csv"), "-o", "-", path_of("board.net"),
                      path_of("passives.lbr"), path_of("semis.lbr")});
     ASSERT_EQ(converted.status, 0);
-    EXPECT_EQ(read_bytes(script_in_folder("board.scr").toStdString()), converted.out);
+    const std::string script = read_bytes(script_in_folder("board.scr").toStdString());
+    EXPECT_EQ(script, converted.out);
+    EXPECT_NE(script.find("Signal GND R1 1 C1 P$1 D1 A U1 P$1 Q1 2 ;"), std::string::npos);
     EXPECT_EQ(w.eaglelib, "passives semis");
 }
 
