@@ -352,7 +352,8 @@ bool frm_eagle::startCheck(int then_value)
     connect(job_, &QThread::finished, job_, &QObject::deleteLater);
     if (then == malvor::CheckJob::Then::show || problems_window_)
         problems().setBusy(QStringLiteral("Checking ") +
-                           shown_path(malvor::name_in_path(tangofile)) + QStringLiteral("..."));
+                           shown_path(malvor::name_in_path(QDir::fromNativeSeparators(tangofile))) +
+                           QStringLiteral("..."));
     setCursor(Qt::BusyCursor);
     job_->start();
     return true;
@@ -473,9 +474,10 @@ void frm_eagle::SuggestMap_Click()
         report(error_message(QStringLiteral("Please check the netlist before.")));
         return;
     }
-    const QString netlist = malvor::name_in_path(tangofile);
-    const QString proposed = malvor::child_path(
-        malvor::parent_folder(tangofile), QFileInfo(netlist).completeBaseName() + "-map.csv");
+    const QString netlist = QDir::fromNativeSeparators(tangofile);
+    const QString proposed = QDir::toNativeSeparators(malvor::child_path(
+        malvor::parent_folder(netlist),
+        QFileInfo(malvor::name_in_path(netlist)).completeBaseName() + "-map.csv"));
     QWidget* parent = problems_window_ ? static_cast<QWidget*>(problems_window_) : this;
     const QString path = dialogs_.save_map(parent, proposed);
     if (path.isEmpty())
@@ -510,7 +512,7 @@ void frm_eagle::openFiles(const QStringList& paths)
     QString netlist;
     bool chosen = false;
     for (const QString& given : paths) {
-        const QString path = malvor::absolute_path(given);
+        const QString path = malvor::absolute_path(QDir::fromNativeSeparators(given));
         const QFileInfo info(path);
         std::errc reason{};
         if (!info.exists())
@@ -520,8 +522,9 @@ void frm_eagle::openFiles(const QStringList& paths)
         else if (!info.isReadable())
             reason = std::errc::permission_denied;
         if (reason != std::errc{}) {
-            report(error_message(QStringLiteral("Cannot open the file:\r") + shown_path(path) +
-                                 u'\r' + reason_text(std::make_error_code(reason).message())));
+            report(error_message(QStringLiteral("Cannot open the file:\r") +
+                                 shown_path(QDir::toNativeSeparators(path)) + u'\r' +
+                                 reason_text(std::make_error_code(reason).message())));
             continue;
         }
         const QString kind = info.suffix().toLower();

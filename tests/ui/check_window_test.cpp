@@ -62,14 +62,17 @@ protected:
     }
     std::string path_of(const char* name) { return in_folder(name).toStdString(); }
     // The converter's report lines without the netlist's name, as the problems window lists
-    // them: "LINE: message".
+    // them: "LINE: message". The netlist is the argument after --check.
     QStringList converter_problems(const std::vector<std::string>& arguments)
     {
         const auto outcome = run_command(arguments);
         QStringList lines = QString::fromStdString(outcome.out).split('\n', Qt::SkipEmptyParts);
-        lines.removeLast();  // the count
-        for (QString& line : lines)
-            line.remove(0, line.indexOf(':') + 1);
+        lines.removeLast();                                                  // the count
+        const QString netlist = QString::fromStdString(arguments[1]) + ':';  // after --check
+        for (QString& line : lines) {
+            EXPECT_TRUE(line.startsWith(netlist)) << line.toStdString();
+            line.remove(0, netlist.size());
+        }
         return lines;
     }
     frm_problems& problems()
@@ -162,7 +165,7 @@ TEST_F(CheckWindowTest, CheckListsTheConvertersProblemsAndSelectsTheirEntries)
     // The file that cannot be opened is said, the rest opened.
     ASSERT_EQ(shown.size(), 1u);
     expect_box(*shown[0], "Malvor - Error", QMessageBox::Critical, QMessageBox::Ok,
-               "Cannot open the file:\n" + in_folder("gone.lbr") + "\n");
+               "Cannot open the file:\n" + native("gone.lbr") + "\n");
     EXPECT_EQ(w.libraryChoice().libraries,
               QStringList({in_folder("passives.lbr"), in_folder("semis.lbr")}));
     EXPECT_EQ(entries("Lst_add").size(), 5);
