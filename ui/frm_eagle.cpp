@@ -228,11 +228,15 @@ void frm_eagle::reveal()
 
 void frm_eagle::cmd_do_Click()
 {
-    if (choosesLibraries()) {
+    // One library without a map is only named in the script, as the converter names it.
+    const bool only_named = choice_.map.isEmpty() && choice_.libraries.size() <= 1;
+    if (!only_named) {
         startCheck(static_cast<int>(malvor::CheckJob::Then::convert));
         return;
     }
-    const QByteArray library = ui->lst_lib->fileNameBytes();
+    const QByteArray library = choice_.libraries.isEmpty()
+                                   ? ui->lst_lib->fileNameBytes()
+                                   : malvor::path_bytes(choice_.libraries.front());
     if (library.isEmpty()) {
         report(error_message(QStringLiteral("Please select an Eagle library before.")));
         return;
@@ -275,11 +279,6 @@ void frm_eagle::About_Click(int /*Index*/)
 void frm_eagle::report(const malvor::Message& message)
 {
     show_message_(message, this);
-}
-
-bool frm_eagle::choosesLibraries() const
-{
-    return !choice_.empty();
 }
 
 frm_problems& frm_eagle::problems()

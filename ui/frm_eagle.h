@@ -107,7 +107,6 @@ private:
     void report(const malvor::Message& message);
     void reveal();
     void readNetlist(const QString& path);
-    bool choosesLibraries() const;
     // Starts the check; false after a message when there is nothing to check.
     bool startCheck(int then);
     void checkFinished(malvor::CheckJob* job);

@@ -18,7 +18,6 @@ struct LibraryChoice {
     static LibraryChoice load();
     void save() const;
 
-    bool empty() const { return libraries.isEmpty() && map.isEmpty(); }
     // The paths as the conversion layers take them: the file system's bytes.
     std::vector<std::string> library_bytes() const;
     std::optional<std::string> map_bytes() const;

@@ -291,6 +291,15 @@ TEST_F(CheckWindowTest, ConvertingDespiteProblemsIsAskedFirst)
     const auto converted = run_command(
         {"-o", "-", path_of("board.net"), path_of("passives.lbr"), path_of("semis.lbr")});
     EXPECT_EQ(read_bytes(script_in_folder("board.scr").toStdString()), converted.out);
+    // One library without a map is named in the script, unread and unchecked, as the converter
+    // does.
+    w.libraryChoice().libraries = {in_folder("semis.lbr")};
+    w.cmd_do_Click();
+    EXPECT_FALSE(w.checking());
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(read_bytes(script_in_folder("board.scr").toStdString()),
+              run_command({"-o", "-", path_of("board.net"), path_of("semis.lbr")}).out);
+    EXPECT_EQ(asked.size(), 2);  // only the two conversions above asked
 }
 
 TEST_F(CheckWindowTest, MapErrorsAreListedAndNothingIsWritten)
