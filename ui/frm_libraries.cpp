@@ -3,6 +3,8 @@
 #include "native_names.h"
 #include "program_look.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
