@@ -1,4 +1,5 @@
-// Starts the program: the main window, in the process's working directory.
+// Starts the program: the main window, in the process's working directory, with the files
+// given on the command line opened by kind.
 
 #include "frm_eagle.h"
 #include "program_lifetime.h"
@@ -6,11 +7,13 @@
 #include "version.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Malvor"));
+    QApplication::setOrganizationName(QStringLiteral("Malvor"));  // where the choices are kept
     QApplication::setApplicationVersion(QLatin1String(malvor::version));
     malvor::use_designed_fonts();
     QApplication::setWindowIcon(malvor::program_icon());
@@ -24,5 +27,9 @@ int main(int argc, char** argv)
     lifetime.watch(window);
     QObject::connect(window, &frm_eagle::windowOpened, &lifetime, &malvor::ProgramLifetime::watch);
     window->show();
+    // Once shown, so that a file that cannot be opened is said over the window.
+    const QStringList files = QApplication::arguments().mid(1);
+    if (!files.isEmpty())
+        QTimer::singleShot(0, window, [window, files] { window->openFiles(files); });
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "check_command.h"
 
+#include "check_report.h"
 #include "conversion_steps.h"
 #include "convert_command.h"
 #include "file_io.h"
@@ -12,11 +13,6 @@
 
 namespace malvor {
 namespace {
-
-std::string counted(long long count, const char* one, const char* more)
-{
-    return std::to_string(count) + ' ' + (count == 1 ? one : more);
-}
 
 // The suggested map, the problems and the summary; the libraries and the map are read.
 int check_and_report(const CheckRequest& request, const NetlistTables& tables,
@@ -40,18 +36,12 @@ int check_and_report(const CheckRequest& request, const NetlistTables& tables,
     }
 
     bool written = true;
-    for (std::size_t index = 0; index < setup.libraries.size(); ++index) {
-        if (setup.libraries[index].library.package_count() != 0)
-            continue;
-        // Libraries of frames or logos hold none; said once rather than left to every component.
-        const std::string line = shown(request.libraries[index]) +
-                                 ": the library has no packages\n";
-        written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
+    for (const auto& line : libraries_without_packages(request.libraries, setup)) {
+        const std::string text = line + '\n';
+        written = written && std::fwrite(text.data(), 1, text.size(), out) == text.size();
     }
     written = written && write_problems(out, netlist, report, "");
-    auto summary = counted(static_cast<long long>(problems.size()), "problem", "problems") + ", " +
-                   counted(tables.component_count(), "component", "components") + ", " +
-                   counted(tables.net_count(), "net", "nets") + '\n';
+    const auto summary = check_summary(problems.size(), tables) + '\n';
     written = written && std::fwrite(summary.data(), 1, summary.size(), out) == summary.size();
     if (!written || std::fflush(out) != 0) {
         std::fprintf(err, "malvor-convert: cannot write the report to standard output\n");

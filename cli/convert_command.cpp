@@ -265,16 +265,7 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
     const auto report = check_netlist(tables, &choices);
     write_problems(err, request.files[0], report, "warning: ");
 
-    ScriptLibraries libraries;
-    for (const auto& library : setup->libraries)
-        libraries.names.push_back(library.name);
-    libraries.package_of = [&](Count k) {
-        return std::pair<std::string_view, std::size_t>(choices.package(k), choices.of(k).library);
-    };
-    if (choices.renames_pins())
-        libraries.pad_of = [&](std::string_view component, std::string_view pin) {
-            return choices.node_pad(component, pin);
-        };
+    const ScriptLibraries libraries = script_libraries(choices);
     return write_out(
         request, [&](const auto& write) { write_eagle_script(tables, libraries, write); }, out,
         err);

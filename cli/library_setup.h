@@ -1,22 +1,17 @@
 #pragma once
-// The libraries and the package map a conversion or a check is given, read and checked, and
-// the check's problems as report lines.
+// The libraries and the package map a conversion or a check is given, with their errors said
+// on standard error, and the check's problems as report lines.
 
+#include "conversion_setup.h"
 #include "netlist_check.h"
-#include "package_choice.h"
-#include "package_map.h"
 
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace malvor {
-
-struct LibrarySetup {
-    std::vector<NamedLibrary> libraries;
-    std::vector<MapRow> rows;
-};
 
 // The library names must be usable (library_name_of); every library must be an EAGLE XML
 // library; the map must be free of errors, each of which is said as "MAP:LINE: message".

@@ -3,12 +3,15 @@
 // library picker with the writer button, shown once a netlist has been read.
 
 #include "entry_list_model.h"
+#include "file_dialogs.h"
+#include "library_choice.h"
 #include "message_box.h"
 #include "netlist_tables.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +19,12 @@ namespace Ui {
 class frm_eagle;
 }
 class frm_About;
+class frm_libraries;
+class frm_problems;
+namespace malvor {
+class CheckJob;
+struct CheckedNetlist;
+}  // namespace malvor
 
 class frm_eagle : public QMainWindow {
     Q_OBJECT
@@ -30,6 +39,33 @@ public:
     void setMessageShower(malvor::MessageShower shower) { show_message_ = std::move(shower); }
     // The About window while it is open.
     frm_About* aboutWindow() const;
+    // The Libraries and the problems windows once opened (they close with the main window).
+    frm_libraries* librariesWindow() const;
+    frm_problems* problemsWindow() const;
+
+    // The libraries and the map that conversions and checks use, as kept between runs; none
+    // leaves the library picked in the library list the one, as the window always had it.
+    malvor::LibraryChoice& libraryChoice() { return choice_; }
+    // How the file dialogs of the libraries and the map are shown.
+    void setFileDialogs(malvor::FileDialogs dialogs) { dialogs_ = std::move(dialogs); }
+    // Asked before a script is written despite problems: true writes it, false shows them.
+    void setWriteAnywayAsker(std::function<bool(const QString& text, QWidget* parent)> asker)
+    {
+        ask_write_anyway_ = std::move(asker);
+    }
+    // How a file (the map) is opened in the system's program for it.
+    void setFileOpener(std::function<bool(const QString& path)> opener)
+    {
+        open_file_ = std::move(opener);
+    }
+    // Opens files by kind, as given on the command line or dropped: a .lbr file makes the
+    // libraries (all those given, in order), a .csv file the map, any other the netlist, which
+    // is selected in its folder and read. Each that cannot be opened is said; the rest open.
+    void openFiles(const QStringList& paths);
+    // The check (or the check before a conversion) still running, if any.
+    bool checking() const;
+    // The last check's result, while it belongs to the netlist read.
+    std::shared_ptr<const malvor::CheckedNetlist> lastCheck() const { return last_check_; }
 
     // The conversion fields, under the short names the program has kept from its first version:
     // percorso ("path") the folder the window opens in, the working folder; tangofile the full
@@ -54,18 +90,42 @@ public slots:
     void Cmd_read_Click();
     void cmd_do_Click();
     void About_Click(int Index);
+    void Libraries_Click();
+    void Check_Click();
+    void SuggestMap_Click();
+    void OpenMap_Click();
 
 signals:
     // A window of the program that keeps it running while open (the About window).
     void windowOpened(QObject* window);
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void report(const malvor::Message& message);
     void reveal();
+    void readNetlist(const QString& path);
+    // Starts the check; false after a message when there is nothing to check.
+    bool startCheck(int then);
+    void checkFinished(malvor::CheckJob* job);
+    void stopChecks(bool wait);
+    void writeCheckedScript(const malvor::CheckedNetlist& check);
+    void showEntry(std::size_t position);
+    frm_problems& problems();
 
     std::unique_ptr<Ui::frm_eagle> ui;
     malvor::EntryListModel components_;
     malvor::EntryListModel nodes_;
     malvor::MessageShower show_message_ = malvor::show_modal;
     QPointer<frm_About> about_window_;
+    malvor::LibraryChoice choice_ = malvor::LibraryChoice::load();
+    malvor::FileDialogs dialogs_ = malvor::system_file_dialogs();
+    std::function<bool(const QString&, QWidget*)> ask_write_anyway_;
+    std::function<bool(const QString&)> open_file_;
+    QPointer<frm_libraries> libraries_window_;
+    QPointer<frm_problems> problems_window_;
+    malvor::CheckJob* job_ = nullptr;  // the check whose result is awaited, a child
+    std::shared_ptr<const malvor::CheckedNetlist> last_check_;
 };

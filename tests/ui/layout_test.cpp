@@ -7,6 +7,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include <cmath>
 
@@ -146,6 +147,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
     QApplication application(argc, argv);
+    // Settings of the tests' own, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication::setOrganizationName(QStringLiteral("Malvor tests"));
+    QApplication::setApplicationName(QStringLiteral("ui_tests"));
     malvor::use_designed_fonts();
     return RUN_ALL_TESTS();
 }

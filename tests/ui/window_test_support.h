@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -66,7 +67,11 @@ inline void choose(QAbstractItemView* view, int row, bool twice = false)
 
 class WindowTest : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(scratch.isValid() && QDir::setCurrent(folder)); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(scratch.isValid() && QDir::setCurrent(folder));
+        QSettings().clear();  // the tests' own settings (main), none kept from an earlier test
+    }
     void TearDown() override
     {
         for (QWidget* top : QApplication::topLevelWidgets())

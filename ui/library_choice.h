@@ -1,0 +1,26 @@
+#pragma once
+// The libraries and the package map chosen for conversions and checks, kept between runs.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace malvor {
+
+struct LibraryChoice {
+    QStringList libraries;  // paths, in the order the packages are searched
+    QString map;            // path, or empty for none
+
+    // From the program's settings (QSettings with the application's names), and back.
+    static LibraryChoice load();
+    void save() const;
+
+    // The paths as the conversion layers take them: the file system's bytes.
+    std::vector<std::string> library_bytes() const;
+    std::optional<std::string> map_bytes() const;
+};
+
+}  // namespace malvor
