@@ -1,7 +1,7 @@
 #include "library_setup.h"
 
+#include "command_io.h"
 #include "conversion_steps.h"
-#include "convert_command.h"
 #include "eagle_library.h"
 #include "file_io.h"
 #include "shown_text.h"
@@ -11,7 +11,8 @@
 namespace malvor {
 namespace {
 
-std::optional<EagleLibrary> read_library_or_say(const std::string& path, std::FILE* err)
+std::optional<EagleLibrary> read_library_or_say(const std::string& path, std::FILE* err,
+                                                std::vector<std::string>* files)
 {
     // The library is mapped only in here; around it, a bus error is the netlist's again.
     struct Restore {
@@ -27,6 +28,8 @@ std::optional<EagleLibrary> read_library_or_say(const std::string& path, std::FI
     LibraryResult parts;
     try {
         parts = read_eagle_library(file.value.view());
+        if (files && !parts.error)
+            files->emplace_back(file.value.view());
     } catch (const std::bad_alloc&) {
         report_unreadable(err, "library", path, out_of_memory());
         return std::nullopt;
@@ -44,7 +47,7 @@ std::optional<EagleLibrary> read_library_or_say(const std::string& path, std::FI
 
 std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& library_paths,
                                                const std::optional<std::string>& map_path,
-                                               std::FILE* err)
+                                               std::FILE* err, bool keep_files)
 {
     LibrarySetup setup;
     for (const auto& path : library_paths) {
@@ -59,7 +62,7 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
                 return std::nullopt;
             }
         }
-        auto library = read_library_or_say(path, err);
+        auto library = read_library_or_say(path, err, keep_files ? &setup.files : nullptr);
         if (!library)
             return std::nullopt;
         setup.libraries.push_back({std::move(name.value), std::move(*library)});

@@ -16,6 +16,7 @@ namespace malvor {
 struct LibrarySetup {
     std::vector<NamedLibrary> libraries;
     std::vector<MapRow> rows;
+    std::vector<std::string> files;  // the libraries' bytes, where asked for (a board copies them)
 };
 
 // The library names must be usable (library_name_of); every library must be an EAGLE XML
@@ -23,7 +24,7 @@ struct LibrarySetup {
 // What is wrong goes to `err`, and the result is then empty.
 std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& library_paths,
                                                const std::optional<std::string>& map_path,
-                                               std::FILE* err);
+                                               std::FILE* err, bool keep_files = false);
 
 // "NETLIST:LINE: <kind>message" for every problem, in order, on `out`; false when a write
 // failed.
