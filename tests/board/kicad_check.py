@@ -2,6 +2,7 @@
 """Boards that malvor-convert writes, opened by KiCad's EAGLE importer (pcbnew's Python module).
 
 Usage: kicad_check.py MALVOR_CONVERT DATA_DIR EXAMPLES_DIR WORK_DIR
+       kicad_check.py --picture BOARD PNG   (the README's picture; needs rsvg-convert)
 
 Writes the boards (the examples, a board mixing three libraries with a map, names KiCad renames,
 a board with a one-node net and a doubled pin, a generated board of 1,000 parts), loads a copy of
@@ -13,6 +14,7 @@ shuffles of the same places, the outline's shape and its area against the parts'
 
 import os
 import random
+import re
 import shutil
 import statistics
 import subprocess
@@ -190,7 +192,45 @@ def generated_netlist(parts, seed=7):
     return text
 
 
+def picture(path, png):
+    """The board's copper, silkscreen, fabrication layer and outline as KiCad plots them."""
+    work = os.path.dirname(os.path.abspath(png))
+    copy = os.path.join(work, "picture.brd")
+    with open(path) as board, open(copy, "w") as out:
+        # Layers beyond EAGLE's own would be left on no layer, which plotting cannot take.
+        out.writelines(line for line in board
+                       if not (line.startswith("<layer ") and int(line.split('"')[1]) > 52))
+    board = pcbnew.IO_MGR.PluginFind(pcbnew.IO_MGR.EAGLE).Load(copy, None)
+    plot = pcbnew.PLOT_CONTROLLER(board)
+    options = plot.GetPlotOptions()
+    options.SetOutputDirectory(work)
+    options.SetPlotFrameRef(False)
+    options.SetDrillMarksType(pcbnew.PCB_PLOT_PARAMS.FULL_DRILL_SHAPE)
+    options.SetScale(1)
+    options.SetAutoScale(False)
+    plot.OpenPlotfile("plot", pcbnew.PLOT_FORMAT_SVG, "board")
+    for layer in [pcbnew.F_Fab, pcbnew.F_SilkS, pcbnew.F_Cu, pcbnew.B_Cu, pcbnew.Edge_Cuts]:
+        plot.SetLayer(layer)
+        plot.PlotLayer()
+    svg = plot.GetPlotFileName()
+    plot.ClosePlot()
+    # The page is A4 while the board lies at negative y: the view becomes the outline.
+    box = board.GetBoardEdgesBoundingBox()
+    m = 1000000
+    x, y, w, h = box.GetX() - m, box.GetY() - m, box.GetWidth() + 2 * m, box.GetHeight() + 2 * m
+    with open(svg) as plotted:
+        text = re.sub(r"<text.*?</text>", "", plotted.read(), flags=re.S)
+    text = re.sub(r'width="[^"]*cm" height="[^"]*cm" viewBox="[^"]*"',
+                  f'width="{w / 1e6}mm" height="{h / 1e6}mm" viewBox="{x} {y} {w} {h}"', text, count=1)
+    with open(svg, "w") as out:
+        out.write(text)
+    subprocess.run(["rsvg-convert", "-b", "white", "-w", "900", "-o", png, svg], check=True)
+
+
 def main():
+    if sys.argv[1] == "--picture":
+        picture(sys.argv[2], sys.argv[3])
+        return 0
     convert, data, examples, work = [os.path.abspath(a) for a in sys.argv[1:5]]
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
