@@ -31,7 +31,11 @@ LibraryDrawings::LibraryDrawings(const NetlistTables& tables, const PackageChoic
         if (!used[l])
             continue;
         auto parsed = std::make_unique<Parsed>();
-        parsed->document.load_buffer(files[l].data(), files[l].size());
+        // Attributes decoded as the library reader decodes them, so that the names agree; texts
+        // (descriptions) kept.
+        parsed->document.load_buffer(
+            files[l].data(), files[l].size(),
+            pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute);
         auto drawing = parsed->document.child("eagle").child("drawing");
         parsed->layers = drawing.child("layers");
         const auto& library = libraries[l].library;
@@ -392,10 +396,9 @@ std::string BoardDocument::write(const BoardNets& nets, const Placement& placeme
             auto contact = signal.append_child("contactref");
             contact.append_attribute("element") =
                 element_names[static_cast<std::size_t>(k)].c_str();
+            // As the copied package spells it.
             contact.append_attribute("pad") =
-                utf8_text(
-                    choices_.libraries()[choice.library].library.pad_names(choice.package)[pad])
-                    .c_str();
+                choices_.libraries()[choice.library].library.pad_names(choice.package)[pad].c_str();
         }
     }
 
