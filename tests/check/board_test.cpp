@@ -3,6 +3,7 @@
 #include "command_run.h"
 #include "package_extent.h"
 #include "placement.h"
+#include "script_names.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -233,7 +234,7 @@ protected:
 
     TempFolder folder;
     std::string net = folder.write("Mixed.net", read_bytes(board_data + "mixed.net")).string();
-    std::string brd = (folder / "mixed.brd").string();
+    std::string brd = board_path(net);  // beside it, lower-cased as the system wants
 };
 
 // The package elements of a library file, by name.
