@@ -24,8 +24,8 @@ namespace malvor {
 // The packages of the libraries as XML elements, numbered as EagleLibrary numbers them.
 class LibraryDrawings {
 public:
-    // The bytes of each library, in the order of the choices' libraries; they must outlive the
-    // object. Only the libraries some component uses are read.
+    // The bytes of each library, in the order of the choices' libraries (copied: they need not
+    // outlive the object). Only the libraries some component uses are read.
     LibraryDrawings(const NetlistTables& tables, const PackageChoices& choices,
                     const std::vector<std::string_view>& files);
     ~LibraryDrawings();

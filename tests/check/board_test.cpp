@@ -340,13 +340,13 @@ TEST_F(Board, ASmallBoardByteForByte)
 {
     auto netlist = folder.write(
         "small.net",
-        "[\r\nR1\r\n0603\r\n1k & <2>\r\n]\r\n[\r\nD1\r\nLED-3MM\r\n\"R\xe9\"\r\n]\r\n(\r\nA_NET_OF_A_LONG_NAME\r\nR1-1\r\nD1-A\r\n)\r\n(\r\nLONE\r\nR1-2\r\n)\r\n");
+        "[\r\nR1\r\n0603\r\n1k & <2>\r\n]\r\n[\r\nD1\r\nLED-3MM\r\n\"R\xe9\"\r\n]\r\n(\r\nA_NET_OF_A_LONG_NAME\r\nR1-1\r\nD1-A\r\nr1,1\r\n)\r\n(\r\nLONE\r\nR1-2\r\n)\r\n");
     const auto result =
         run_command({"--board", "-o", "-", netlist.string(), board_data + "misc.lbr"});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err,
               netlist.string() +
-                  ":17: warning: net 'LONE' has 1 node; an EAGLE signal needs at least two\n");
+                  ":15: warning: node 'r1,1': the pin is twice in net 'A_NET_OF_A_LONG_NAME'\n" + netlist.string() + ":18: warning: net 'LONE' has 1 node; an EAGLE signal needs at least two\n");
     EXPECT_EQ(result.out, read_bytes(board_data + "small.brd"));
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"Mixed.net", "small.net"}));
 }
