@@ -346,7 +346,9 @@ TEST_F(Board, ASmallBoardByteForByte)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err,
               netlist.string() +
-                  ":15: warning: node 'r1,1': the pin is twice in net 'A_NET_OF_A_LONG_NAME'\n" + netlist.string() + ":18: warning: net 'LONE' has 1 node; an EAGLE signal needs at least two\n");
+                  ":15: warning: node 'r1,1': the pin is twice in net 'A_NET_OF_A_LONG_NAME'\n" +
+                  netlist.string() +
+                  ":18: warning: net 'LONE' has 1 node; an EAGLE signal needs at least two\n");
     EXPECT_EQ(result.out, read_bytes(board_data + "small.brd"));
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"Mixed.net", "small.net"}));
 }
