@@ -146,19 +146,17 @@ private:
     double y2_ = -std::numeric_limits<double>::infinity();
 };
 
-// EAGLE's default annular ring when a pad names no diameter: a quarter of the drill, at least
-// 10 mil and at most 20 mil.
+// EAGLE's default design rules make the annular ring a quarter of the drill, at least 10 mil
+// and at most 20 mil; a larger diameter from the library wins.
 double pad_diameter(double drill, double diameter)
 {
-    if (diameter > 0)
-        return diameter;
-    return drill + 2 * std::clamp(drill / 4, 0.254, 0.508);
+    return std::max(diameter, drill + 2 * std::clamp(drill / 4, 0.254, 0.508));
 }
 
 void add_pad(Bounds& bounds, const pugi::xml_node& pad)
 {
     const double x = number(pad, "x"), y = number(pad, "y");
-    const double drill = number(pad, "drill");
+    const double drill = std::abs(number(pad, "drill"));
     const double d = pad_diameter(drill, number(pad, "diameter"));
     const std::string_view shape = pad.attribute("shape").value();
     double left = -d / 2, right = d / 2;
@@ -182,7 +180,7 @@ Extent package_extent(const pugi::xml_node& package)
         if (kind == "wire") {
             const double x1 = number(element, "x1"), y1 = number(element, "y1");
             const double x2 = number(element, "x2"), y2 = number(element, "y2");
-            const double width = number(element, "width");
+            const double width = std::abs(number(element, "width"));
             const double curve = number(element, "curve");
             if (curve != 0) {
                 bounds.add_arc(x1, y1, x2, y2, curve, width);
@@ -191,15 +189,16 @@ Extent package_extent(const pugi::xml_node& package)
                 bounds.add(x2, y2, width / 2);
             }
         } else if (kind == "circle") {
-            bounds.add(number(element, "x"), number(element, "y"),
-                       std::abs(number(element, "radius")) + number(element, "width") / 2);
+            bounds.add(
+                number(element, "x"), number(element, "y"),
+                std::abs(number(element, "radius")) + std::abs(number(element, "width")) / 2);
         } else if (kind == "rectangle") {
             const double x1 = number(element, "x1"), y1 = number(element, "y1");
             const double x2 = number(element, "x2"), y2 = number(element, "y2");
             const double hw = std::abs(x2 - x1) / 2, hh = std::abs(y2 - y1) / 2;
             bounds.add_box((x1 + x2) / 2, (y1 + y2) / 2, -hw, -hh, hw, hh, rotation_of(element));
         } else if (kind == "polygon") {
-            const double width = number(element, "width");
+            const double width = std::abs(number(element, "width"));
             auto vertex = element.child("vertex");
             const auto first = vertex;
             for (; vertex; vertex = vertex.next_sibling("vertex")) {
@@ -217,7 +216,8 @@ Extent package_extent(const pugi::xml_node& package)
             bounds.add_box(
                 number(element, "x"), number(element, "y"), -hw, -hh, hw, hh, rotation_of(element));
         } else if (kind == "hole") {
-            bounds.add(number(element, "x"), number(element, "y"), number(element, "drill") / 2);
+            bounds.add(
+                number(element, "x"), number(element, "y"), std::abs(number(element, "drill")) / 2);
         } else if (kind == "frame" || kind == "dimension") {
             for (const char* point : {"1", "2", "3"}) {
                 const std::string x = std::string("x") + point, y = std::string("y") + point;
