@@ -16,6 +16,7 @@ struct LibraryDrawings::Parsed {
     pugi::xml_document document;
     pugi::xml_node layers;                 // the library's own layer list
     std::vector<pugi::xml_node> packages;  // by EagleLibrary's numbers
+    std::vector<std::vector<Point>> pads;  // of each package, by EagleLibrary's numbers
 };
 
 LibraryDrawings::LibraryDrawings(const NetlistTables& tables, const PackageChoices& choices,
@@ -46,6 +47,22 @@ LibraryDrawings::LibraryDrawings(const NetlistTables& tables, const PackageChoic
             if (number != EagleLibrary::none && !parsed->packages[number])
                 parsed->packages[number] = package;
         }
+        parsed->pads.resize(library.package_count());
+        for (std::size_t number = 0; number < parsed->packages.size(); ++number) {
+            auto& pads = parsed->pads[number];
+            pads.resize(library.pad_count(number));
+            std::vector<char> found(pads.size(), 0);
+            for (auto contact : parsed->packages[number].children()) {
+                const std::string_view kind = contact.name();
+                if (kind != "pad" && kind != "smd")
+                    continue;
+                const auto pad = library.find_pad(number, contact.attribute("name").value());
+                if (pad < pads.size() && !found[pad]) {
+                    found[pad] = 1;
+                    pads[pad] = {micrometres_of(contact, "x"), micrometres_of(contact, "y")};
+                }
+            }
+        }
         libraries_[l] = std::move(parsed);
     }
 }
@@ -58,6 +75,16 @@ Extent LibraryDrawings::extent(std::uint32_t library, std::uint32_t package) con
         package >= libraries_[library]->packages.size())
         return {};
     return package_extent(libraries_[library]->packages[package]);
+}
+
+Point LibraryDrawings::pad_position(std::uint32_t library, std::uint32_t package,
+                                    std::uint32_t pad) const
+{
+    if (library >= libraries_.size() || !libraries_[library] ||
+        package >= libraries_[library]->pads.size() ||
+        pad >= libraries_[library]->pads[package].size())
+        return {};
+    return libraries_[library]->pads[package][pad];
 }
 
 std::string millimetres(std::int64_t micrometres)
@@ -142,16 +169,6 @@ BoardNets board_nets(const NetlistTables& tables, const PackageChoices& choices)
     return nets;
 }
 
-PartNets part_nets(const BoardNets& nets)
-{
-    PartNets parts;
-    parts.starts = nets.starts;
-    parts.parts.reserve(nets.contacts.size());
-    for (const auto& contact : nets.contacts)
-        parts.parts.push_back(static_cast<std::uint32_t>(contact.component - 1));
-    return parts;
-}
-
 std::vector<Extent> component_extents(const NetlistTables& tables, const PackageChoices& choices,
                                       const LibraryDrawings& drawings)
 {
@@ -175,8 +192,16 @@ Placement place_components(const NetlistTables& tables, const PackageChoices& ch
                            PlacementUnit unit)
 {
     auto extents = component_extents(tables, choices, drawings);
+    // The parts numbered from 0, each contact where its pad is.
+    PartNets parts;
+    parts.starts = nets.starts;
+    for (const auto& [k, pad] : nets.contacts) {
+        const auto& choice = choices.of(k);
+        parts.parts.push_back(static_cast<std::uint32_t>(k - 1));
+        parts.offsets.push_back(drawings.pad_position(choice.library, choice.package, pad));
+    }
     if (unit == PlacementUnit::micrometre)
-        return place_parts(extents, part_nets(nets));
+        return place_parts(extents, parts);
     // 1 mil = 25.4 um, rounded outward.
     auto down = [](std::int64_t um) {
         const std::int64_t tenths = um * 10;
@@ -185,7 +210,9 @@ Placement place_components(const NetlistTables& tables, const PackageChoices& ch
     auto up = [&](std::int64_t um) { return -down(-um); };
     for (auto& extent : extents)
         extent = {down(extent.x1), down(extent.y1), up(extent.x2), up(extent.y2)};
-    return place_parts(extents, part_nets(nets), up(part_gap), up(outline_margin));
+    for (auto& offset : parts.offsets)
+        offset = {down(offset.x), down(offset.y)};
+    return place_parts(extents, parts, up(part_gap), up(outline_margin));
 }
 
 // The board's XML tree, built element by element.

@@ -33,6 +33,8 @@ public:
     LibraryDrawings& operator=(const LibraryDrawings&) = delete;
 
     Extent extent(std::uint32_t library, std::uint32_t package) const;
+    // Where a pad (numbered as EagleLibrary numbers them) sits in its package, in micrometres.
+    Point pad_position(std::uint32_t library, std::uint32_t package, std::uint32_t pad) const;
 
     struct Parsed;  // a library's XML tree and its packages
 
@@ -57,9 +59,6 @@ struct BoardNets {
 };
 
 BoardNets board_nets(const NetlistTables& tables, const PackageChoices& choices);
-
-// The nets as the placement sees them: parts numbered from 0.
-PartNets part_nets(const BoardNets& nets);
 
 // The extent of every component's package (components 1 .. count, at index k - 1); a component
 // without a package in a library covers its origin.

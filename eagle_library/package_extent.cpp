@@ -229,4 +229,9 @@ Extent package_extent(const pugi::xml_node& package)
     return bounds.micrometres();
 }
 
+std::int64_t micrometres_of(const pugi::xml_node& element, const char* attribute)
+{
+    return std::llround(std::clamp(number(element, attribute) * 1000, -1e15, 1e15));
+}
+
 }  // namespace malvor

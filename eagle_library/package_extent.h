@@ -28,4 +28,7 @@ struct Extent {
 // The extent of an EAGLE package element; a package with nothing to measure covers its origin.
 Extent package_extent(const pugi::xml_node& package);
 
+// A number attribute of an element (millimetres) in whole micrometres, 0 when unreadable.
+std::int64_t micrometres_of(const pugi::xml_node& element, const char* attribute);
+
 }  // namespace malvor

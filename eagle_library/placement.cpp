@@ -16,21 +16,26 @@ std::size_t largest_followed_net(std::size_t parts)
     return std::max<std::size_t>(16, static_cast<std::size_t>(2 * std::sqrt(double(parts))));
 }
 
-// The nets of every part, smaller nets first.
+// The nets of every part, smaller nets first: for each part, its entries in the nets' list.
 struct PartsNets {
-    PartsNets(std::size_t count, const PartNets& nets) : nets_(nets), first(count + 1, 0)
+    PartsNets(std::size_t count, const PartNets& nets)
+        : nets_(nets), first(count + 1, 0), net_of_entry(nets.parts.size())
     {
         for (auto part : nets.parts)
             ++first[part + 1];
         std::partial_sum(first.begin(), first.end(), first.begin());
         of_part.resize(nets.parts.size());
         std::vector<std::uint32_t> filled(first.begin(), first.end() - 1);
-        for (std::uint32_t i = 0; i + 1 < nets.starts.size(); ++i)
-            for (auto at = nets.starts[i]; at < nets.starts[i + 1]; ++at)
-                of_part[filled[nets.parts[at]]++] = i;
+        for (std::uint32_t i = 0; i + 1 < nets.starts.size(); ++i) {
+            for (auto at = nets.starts[i]; at < nets.starts[i + 1]; ++at) {
+                net_of_entry[at] = i;
+                of_part[filled[nets.parts[at]]++] = at;
+            }
+        }
         for (std::size_t p = 0; p < count; ++p)
-            std::stable_sort(of_part.begin() + first[p], of_part.begin() + first[p + 1],
-                             [&](auto a, auto b) { return size(a) < size(b); });
+            std::stable_sort(
+                of_part.begin() + first[p], of_part.begin() + first[p + 1],
+                [&](auto a, auto b) { return size(net_of_entry[a]) < size(net_of_entry[b]); });
     }
 
     std::uint32_t size(std::uint32_t net) const
@@ -40,8 +45,9 @@ struct PartsNets {
     std::uint32_t pins(std::size_t part) const { return first[part + 1] - first[part]; }
 
     const PartNets& nets_;
-    std::vector<std::uint32_t> first;  // of each part's nets in of_part, then the end
+    std::vector<std::uint32_t> first;  // of each part's entries in of_part, then the end
     std::vector<std::uint32_t> of_part;
+    std::vector<std::uint32_t> net_of_entry;
 };
 
 // The parts breadth first along the nets, starting from the part with most pins; parts that
@@ -68,7 +74,7 @@ std::vector<std::uint32_t> part_order(std::size_t count, const PartsNets& graph,
             queue.pop_front();
             order.push_back(part);
             for (auto at = graph.first[part]; at < graph.first[part + 1]; ++at) {
-                const auto net = graph.of_part[at];
+                const auto net = graph.net_of_entry[graph.of_part[at]];
                 if (expanded[net] || graph.size(net) > followed)
                     continue;
                 expanded[net] = 1;
@@ -92,9 +98,10 @@ public:
     explicit Skyline(std::int64_t width) : width_(width), segments_{{0, 0}} {}
 
     // The place for a box `w` by `h` on top of the skyline (its left x and its bottom) where
-    // the skyline rises least and the box's middle is nearest `near`; rising weighs four
-    // times as much, which keeps the board dense and about square.
-    Point best_place(std::int64_t w, std::int64_t h, Point near) const
+    // the skyline rises least and the box's point at `anchor` (from its lower left corner)
+    // comes nearest to `near`; rising weighs four times as much, which keeps the board dense
+    // and about square.
+    Point best_place(std::int64_t w, std::int64_t h, Point anchor, Point near) const
     {
         Point best{0, 0};
         std::int64_t best_cost = std::numeric_limits<std::int64_t>::max();
@@ -105,8 +112,8 @@ public:
             std::int64_t top = 0;
             for (std::size_t j = i; j < segments_.size() && segments_[j].x < x + w; ++j)
                 top = std::max(top, segments_[j].y);
-            const std::int64_t cost = 4 * (top + h) + std::abs(x + w / 2 - near.x) +
-                                      std::abs(top + h / 2 - near.y);
+            const std::int64_t cost = 4 * (top + h) + std::abs(x + anchor.x - near.x) +
+                                      std::abs(top + anchor.y - near.y);
             if (cost < best_cost) {
                 best = {x, top};
                 best_cost = cost;
@@ -160,36 +167,46 @@ Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets, 
     Skyline skyline(width);
     const PartsNets graph(count, nets);
     const std::size_t followed = largest_followed_net(count);
-    std::vector<Point> middles(count);  // of the parts placed, in the skyline's coordinates
+    // Where a net's entry sits on its part, from the part's origin.
+    auto offset = [&](std::uint32_t entry) {
+        if (!nets.offsets.empty())
+            return nets.offsets[entry];
+        const auto& e = extents[nets.parts[entry]];
+        return Point{(e.x1 + e.x2) / 2, (e.y1 + e.y2) / 2};
+    };
     std::vector<char> placed(count, 0);
-    Point near{0, 0};
+    Point last_middle{0, 0};
     for (auto part : part_order(count, graph, followed)) {
         const auto& extent = extents[part];
         const std::int64_t w = extent.width() + gap, h = extent.height() + gap;
-        // Towards the middle of the parts placed that share a followed net with it, or else
-        // beside the last part placed.
-        std::int64_t sum_x = 0, sum_y = 0, neighbours = 0;
+        const Point shift{gap / 2 - extent.x1, gap / 2 - extent.y1};  // origin from lower left
+        // The origin that puts its pins on the followed nets nearest the pins of the placed
+        // parts on them, on average; without any, its middle beside the last part placed.
+        std::int64_t sum_x = 0, sum_y = 0, pairs = 0;
         for (auto at = graph.first[part]; at < graph.first[part + 1]; ++at) {
-            const auto net = graph.of_part[at];
+            const auto entry = graph.of_part[at];
+            const auto net = graph.net_of_entry[entry];
             if (graph.size(net) > followed)
                 break;  // the larger nets come last
+            const Point own = offset(entry);
             for (auto n = nets.starts[net]; n < nets.starts[net + 1]; ++n) {
                 const auto other = nets.parts[n];
-                if (placed[other]) {
-                    sum_x += middles[other].x;
-                    sum_y += middles[other].y;
-                    ++neighbours;
+                if (placed[other] && other != part) {
+                    const Point pin = offset(n);
+                    sum_x += placement.origins[other].x + pin.x - own.x;
+                    sum_y += placement.origins[other].y + pin.y - own.y;
+                    ++pairs;
                 }
             }
         }
-        if (neighbours > 0)
-            near = {sum_x / neighbours, sum_y / neighbours};
-        const Point place = skyline.best_place(w, h, near);
+        const Point near = pairs > 0 ? Point{sum_x / pairs, sum_y / pairs}
+                                     : Point{last_middle.x - (extent.x1 + extent.x2) / 2,
+                                             last_middle.y - (extent.y1 + extent.y2) / 2};
+        const Point place = skyline.best_place(w, h, shift, near);
         skyline.raise(place.x, w, place.y + h);
-        placement.origins[part] = {place.x + gap / 2 - extent.x1, place.y + gap / 2 - extent.y1};
-        middles[part] = {place.x + w / 2, place.y + h / 2};
+        placement.origins[part] = {place.x + shift.x, place.y + shift.y};
         placed[part] = 1;
-        near = middles[part];
+        last_middle = {place.x + w / 2, place.y + h / 2};
     }
 
     // The outline around the parts' own extents, from (0, 0).

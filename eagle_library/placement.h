@@ -27,9 +27,12 @@ struct Point {
 
 // The nets as lists of part numbers (0-based), one after the other: net i holds
 // parts[starts[i]] .. parts[starts[i + 1] - 1]. A part may appear in a net more than once.
+// `offsets`, where given, says where each entry's pad sits from its part's origin; else the
+// part's middle stands for its pads.
 struct PartNets {
     std::vector<std::uint32_t> starts{0};
     std::vector<std::uint32_t> parts;
+    std::vector<Point> offsets;
 };
 
 struct Placement {
