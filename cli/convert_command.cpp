@@ -11,7 +11,6 @@
 #include "shown_text.h"
 #include "version.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <new>
 #include <optional>
@@ -21,7 +20,6 @@
 #ifdef _WIN32
 #include <io.h>
 #else
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
