@@ -1,8 +1,8 @@
 #include "check_command.h"
 
 #include "check_report.h"
+#include "command_io.h"
 #include "conversion_steps.h"
-#include "convert_command.h"
 #include "file_io.h"
 #include "library_setup.h"
 #include "netlist_check.h"

@@ -4,15 +4,14 @@
 // EAGLE with those libraries (without any, what needs no library); writes no script, but
 // NEWMAP where asked.
 
+#include "command_io.h"
+
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace malvor {
-
-// Exit status when the check found problems (0 without, 1 when a file cannot be used).
-inline constexpr int exit_problems = 3;
 
 struct CheckRequest {
     std::string netlist;

@@ -1,5 +1,7 @@
 #include "convert_command.h"
 
+#include "board_command.h"
+#include "board_writer.h"
 #include "check_command.h"
 #include "conversion_steps.h"
 #include "eagle_writer.h"
@@ -9,7 +11,6 @@
 #include "shown_text.h"
 #include "version.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <new>
 #include <optional>
@@ -19,7 +20,6 @@
 #ifdef _WIN32
 #include <io.h>
 #else
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -30,20 +30,24 @@ constexpr const char* usage_text =
     "Usage:\n"
     "  malvor-convert NETLIST LIBRARY            write the script beside the netlist, print its path\n"
     "  malvor-convert -o OUTPUT NETLIST LIBRARY  write the script to OUTPUT (\"-\": standard output)\n"
-    "  malvor-convert [-o OUTPUT] [--map MAP] NETLIST LIBRARY [LIBRARY...]\n"
-    "                                            packages from several libraries, or as MAP says\n"
+    "  malvor-convert [-o OUTPUT] [--map MAP] [--place packed] NETLIST LIBRARY [LIBRARY...]\n"
+    "                                            packages from several libraries, or as MAP says;\n"
+    "                                            parts placed by their size with --place packed\n"
     "  malvor-convert --list NETLIST             print the component entries, then the node entries\n"
     "  malvor-convert --check [--map MAP] [--suggest-map NEWMAP] NETLIST [LIBRARY...]\n"
     "                                            report what would fail in EAGLE with the libraries\n"
+    "  malvor-convert --board [-o OUTPUT] [--map MAP] NETLIST LIBRARY [LIBRARY...]\n"
+    "                                            write an EAGLE board for Fusion Electronics or KiCad\n"
     "  malvor-convert --help | --version\n"
     "\n"
     "Converts a Tango netlist into an EAGLE script. With one LIBRARY and no map, LIBRARY is the\n"
     "EAGLE library's file name or path; the file need not exist, only its name goes into the\n"
-    "script. With a map or several libraries, every library is read.\n";
+    "script. With a map, several libraries, --place or --board, every library is read.\n";
 
 struct Request {
-    enum Kind { convert, list, check, help, version } kind = convert;
+    enum Kind { convert, list, check, board, help, version } kind = convert;
     std::optional<std::string> output;
+    std::optional<std::string> place;
     std::optional<std::string> map;
     std::optional<std::string> suggest_map;
     std::vector<std::string> files;
@@ -64,6 +68,8 @@ std::optional<Request::Kind> kind_of(const std::string& option)
         return Request::list;
     if (option == "--check")
         return Request::check;
+    if (option == "--board")
+        return Request::board;
     if (option == "--help" || option == "-h")
         return Request::help;
     if (option == "--version")
@@ -83,14 +89,16 @@ Request parse(const std::vector<std::string>& arguments)
         } else if (argument == "--") {
             options_done = true;
         } else if (argument == "-o" || argument == "--output" || argument == "--map" ||
-                   argument == "--suggest-map") {
+                   argument == "--suggest-map" || argument == "--place") {
             auto& file = argument == "--map"           ? request.map
                          : argument == "--suggest-map" ? request.suggest_map
+                         : argument == "--place"       ? request.place
                                                        : request.output;
             if (file)
                 return usage_error(argument + " given twice");
             if (i + 1 == arguments.size())
-                return usage_error(argument + " needs a file name");
+                return usage_error(
+                    argument + (argument == "--place" ? " needs 'packed'" : " needs a file name"));
             file = arguments[++i];
         } else if (auto kind = kind_of(argument)) {
             if (mode)
@@ -109,10 +117,15 @@ Request parse(const std::vector<std::string>& arguments)
         wanted = most = 1;
     else if (request.kind == Request::help || request.kind == Request::version)
         wanted = most = 0;
-    if (request.output && request.kind != Request::convert)
+    const bool writes = request.kind == Request::convert || request.kind == Request::board;
+    if (request.output && !writes)
         return usage_error(std::string(mode) + " writes no script, so takes no -o");
-    if (request.map && request.kind != Request::convert && request.kind != Request::check)
+    if (request.map && !writes && request.kind != Request::check)
         return usage_error(std::string(mode) + " takes no --map");
+    if (request.place && request.kind != Request::convert)
+        return usage_error("--place goes with a script");
+    if (request.place && *request.place != "packed")
+        return usage_error("--place takes 'packed'");
     if (request.suggest_map && request.kind != Request::check)
         return usage_error("--suggest-map goes with --check");
     if (request.files.size() > most)
@@ -129,25 +142,6 @@ std::vector<std::string> library_paths(const Request& request)
     return {request.files.begin() + 1, request.files.end()};
 }
 
-bool put(std::FILE* out, std::string_view bytes)
-{
-    return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-}
-
-}  // namespace
-
-std::optional<NetlistTables> read_netlist_or_say(const std::string& path, std::FILE* err)
-{
-    report_bus_errors_as(changed_while_read("netlist", path));
-    auto read = read_netlist(file_path_from_bytes(path), ReadKind::regular_or_pipe);
-    if (read.ok())
-        return std::move(read.value);
-    report_unreadable(err, "netlist", path, read.error);
-    return std::nullopt;
-}
-
-namespace {
-
 bool is_terminal(std::FILE* stream)
 {
 #ifdef _WIN32
@@ -155,26 +149,6 @@ bool is_terminal(std::FILE* stream)
 #else
     return ::isatty(::fileno(stream)) != 0;
 #endif
-}
-
-// The standard stream that `path` names as an open file (the same file, not only the same
-// name: also /dev/stdout, /dev/fd/N or a file the shell redirected into), or null.
-std::FILE* stream_named(const std::string& path, std::FILE* out, std::FILE* err)
-{
-#ifdef _WIN32
-    (void)path, (void)out, (void)err;
-#else
-    struct stat named {};
-    if (::stat(path.c_str(), &named) != 0)
-        return nullptr;
-    for (std::FILE* stream : {out, err}) {
-        struct stat open {};
-        if (::fstat(::fileno(stream), &open) == 0 && open.st_dev == named.st_dev &&
-            open.st_ino == named.st_ino)
-            return stream;
-    }
-#endif
-    return nullptr;
 }
 
 int list_entries(const NetlistTables& tables, std::FILE* out)
@@ -219,53 +193,32 @@ int list_entries(const NetlistTables& tables, std::FILE* out)
 // The script to standard output with -o -, else into its file.
 int write_out(const Request& request, const ByteProducer& produce, std::FILE* out, std::FILE* err)
 {
-    std::FILE* stream = nullptr;
-    if (request.output)
-        stream = *request.output == "-" ? out : stream_named(*request.output, out, err);
-    if (stream) {
-        bool ok = true;
-        produce([&](std::string_view piece) { ok = ok && put(stream, piece); });
-        if (!ok || std::fflush(stream) != 0) {
-            std::fprintf(err, "malvor-convert: cannot write the script to standard %s\n",
-                         stream == out ? "output" : "error");
-            return exit_failure;
-        }
-        return exit_ok;
-    }
-
-    std::string eaglefile = request.output ? *request.output : script_path(request.files[0]);
-    auto written = write_file_atomically(file_path_from_bytes(eaglefile), produce);
-    if (!written.ok()) {
-        std::fprintf(err, "malvor-convert: cannot write script '%s': %s\n",
-                     shown(eaglefile).c_str(), written.error.message().c_str());
-        return exit_failure;
-    }
-    if (!request.output) {
-        // The script is written, but whoever runs the converter learns its name from here.
-        errno = 0;
-        if (!put(out, eaglefile + '\n') || std::fflush(out) != 0) {
-            std::error_code reason(errno != 0 ? errno : EIO, std::generic_category());
-            std::fprintf(err,
-                         "malvor-convert: script written, but its path could not be printed: %s\n",
-                         reason.message().c_str());
-            return exit_failure;
-        }
-    }
-    return exit_ok;
+    return write_output(request.output, script_path(request.files[0]), "script", produce, out, err);
 }
 
 // With libraries read: the check's problems as warnings, and the packages as they choose.
 int convert_with_libraries(const Request& request, const NetlistTables& tables, std::FILE* out,
                            std::FILE* err)
 {
-    auto setup = read_library_setup(library_paths(request), request.map, err);
+    const bool packed = request.place.has_value();
+    auto setup = read_library_setup(library_paths(request), request.map, err, packed);
     if (!setup)
         return exit_failure;
     const PackageChoices choices(tables, setup->libraries, setup->rows);
     const auto report = check_netlist(tables, &choices);
     write_problems(err, request.files[0], report, "warning: ");
 
-    const ScriptLibraries libraries = script_libraries(choices);
+    ScriptLibraries libraries = script_libraries(choices);
+    Placement placement;
+    if (packed) {
+        const LibraryDrawings drawings(tables, choices, {setup->files.begin(), setup->files.end()});
+        placement = place_components(
+            tables, choices, drawings, board_nets(tables, choices), PlacementUnit::mil);
+        libraries.place_of = [&](Count k) {
+            const auto& origin = placement.origins[static_cast<std::size_t>(k - 1)];
+            return std::pair<long long, long long>(origin.x, origin.y);
+        };
+    }
     return write_out(
         request, [&](const auto& write) { write_eagle_script(tables, libraries, write); }, out,
         err);
@@ -293,7 +246,7 @@ int convert(const Request& request, std::FILE* out, std::FILE* err)
     auto tables = read_netlist_or_say(request.files[0], err);
     if (!tables)
         return exit_failure;
-    if (request.map || request.files.size() > 2)
+    if (request.map || request.place || request.files.size() > 2)
         return convert_with_libraries(request, *tables, out, err);
     return write_out(
         request, [&](const auto& write) { write_eagle_script(*tables, eaglelib, write); }, out,
@@ -335,29 +288,14 @@ int run_request(const std::vector<std::string>& arguments, std::FILE* out, std::
             {request.files[0], library_paths(request), request.map, request.suggest_map}, out, err);
     case Request::convert:
         return convert(request, out, err);
+    case Request::board:
+        return run_board(
+            {request.files[0], library_paths(request), request.map, request.output}, out, err);
     }
     return exit_failure;
 }
 
 }  // namespace
-
-void report_unreadable(std::FILE* err, const char* what, const std::string& path,
-                       std::error_code reason)
-{
-    std::fprintf(err, "malvor-convert: cannot read %s '%s': %s\n", what, shown(path).c_str(),
-                 reason.message().c_str());
-}
-
-std::string changed_while_read(const char* what, const std::string& path)
-{
-    return "malvor-convert: " + std::string(what) + " '" + shown(path) +
-           "' changed while it was read\n";
-}
-
-std::error_code out_of_memory()
-{
-    return std::make_error_code(std::errc::not_enough_memory);
-}
 
 int run_convert_command(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err)
 {

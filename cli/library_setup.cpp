@@ -1,23 +1,26 @@
 #include "library_setup.h"
 
 #include "check_report.h"
-#include "convert_command.h"
+#include "command_io.h"
 #include "file_io.h"
 
 namespace malvor {
 
 std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& library_paths,
                                                const std::optional<std::string>& map_path,
-                                               std::FILE* err)
+                                               std::FILE* err, bool keep_files)
 {
     // A library is mapped only while it is read; around it, a bus error is the netlist's again.
     std::string netlists_message;
-    auto result = read_conversion_setup(library_paths, map_path, [&](const std::string* path) {
-        if (path)
-            netlists_message = report_bus_errors_as(changed_while_read("library", *path));
-        else
-            report_bus_errors_as(std::move(netlists_message));
-    });
+    auto result = read_conversion_setup(
+        library_paths, map_path,
+        [&](const std::string* path) {
+            if (path)
+                netlists_message = report_bus_errors_as(changed_while_read("library", *path));
+            else
+                report_bus_errors_as(std::move(netlists_message));
+        },
+        ReadKind::regular_or_pipe, keep_files);
     if (result.ok())
         return std::move(result.setup);
     // The map's errors are said in the form compilers use, the others as the converter's own.

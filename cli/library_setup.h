@@ -18,7 +18,7 @@ namespace malvor {
 // What is wrong goes to `err`, and the result is then empty.
 std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& library_paths,
                                                const std::optional<std::string>& map_path,
-                                               std::FILE* err);
+                                               std::FILE* err, bool keep_files = false);
 
 // "NETLIST:LINE: <kind>message" for every problem, in order, on `out`; false when a write
 // failed.

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <tuple>
 
 // Builds for the fuzzer make the buffer tiny, so that short scripts cross its end.
 #ifndef MALVOR_SCRIPT_BUFFER_BYTES
@@ -224,11 +225,15 @@ void write_components(const NetlistTables& tables, const ScriptLibraries* librar
     long long y = 10000;
     for (Count i = 1; i <= tables.component_count(); ++i) {
         auto [name, pack, value] = tables.component(i);
+        long long at_x = x, at_y = y;
+        if (libraries && libraries->place_of)
+            std::tie(at_x, at_y) = libraries->place_of(i);
         // " ( x y );" and its line end, the same for "Add" and "Name".
         char point[64] = " ( ";
-        char* end = std::to_chars(point + 3, point + sizeof point, x).ptr;
+        // At most 20 characters each, so that the bounds show that the point fits.
+        char* end = std::to_chars(point + 3, point + 23, at_x).ptr;
         *end++ = ' ';
-        end = std::to_chars(end, point + sizeof point, y).ptr;
+        end = std::to_chars(end, end + 20, at_y).ptr;
         std::memcpy(end, " );\r\n", 5);
         const std::string_view at(point, static_cast<std::size_t>(end + 5 - point));
         out << "Add ";

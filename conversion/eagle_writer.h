@@ -37,6 +37,8 @@ struct ScriptLibraries {
     std::function<std::pair<std::string_view, std::size_t>(Count k)> package_of;
     // The pad written for a node's pin; may be left empty when no pin is renamed.
     std::function<std::string_view(std::string_view component, std::string_view pin)> pad_of;
+    // Where component k goes, in mil; may be left empty for the fixed grid.
+    std::function<std::pair<long long, long long>(Count k)> place_of;
 };
 void write_eagle_script(const NetlistTables& tables, const ScriptLibraries& libraries,
                         const ScriptSink& sink);

@@ -86,4 +86,11 @@ std::string script_path(std::string_view tangofile, PathRules rules)
     return path;
 }
 
+std::string board_path(std::string_view tangofile, PathRules rules)
+{
+    std::string path = script_path(tangofile, rules);
+    path.replace(path.size() - 4, 4, ".brd");
+    return path;
+}
+
 }  // namespace malvor

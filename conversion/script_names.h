@@ -43,4 +43,7 @@ inline constexpr PathRules native_path_rules = PathRules::posix;
 // followed by ".scr".
 std::string script_path(std::string_view tangofile, PathRules rules = native_path_rules);
 
+// The board's path: the script's with ".brd" instead of ".scr".
+std::string board_path(std::string_view tangofile, PathRules rules = native_path_rules);
+
 }  // namespace malvor

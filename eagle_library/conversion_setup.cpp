@@ -23,7 +23,7 @@ SetupError error_of(SetupError::Kind kind, const std::string& path, std::error_c
 
 // The library, or the error that keeps it from being used.
 std::optional<SetupError> read_library(const std::string& path, ReadKind kind,
-                                       EagleLibrary& library)
+                                       EagleLibrary& library, std::vector<std::string>* files)
 {
     auto file = read_whole_file(
         file_path_from_bytes(path), kind, {largest_library, FileError::library_too_large});
@@ -32,6 +32,8 @@ std::optional<SetupError> read_library(const std::string& path, ReadKind kind,
     LibraryResult parts;
     try {
         parts = read_eagle_library(file.value.view());
+        if (files && !parts.error)
+            files->emplace_back(file.value.view());
     } catch (const std::bad_alloc&) {
         return error_of(SetupError::Kind::library_unreadable, path, no_memory());
     }
@@ -48,7 +50,7 @@ std::optional<SetupError> read_library(const std::string& path, ReadKind kind,
 
 SetupResult read_conversion_setup(const std::vector<std::string>& library_paths,
                                   const std::optional<std::string>& map_path,
-                                  const LibraryReadWatch& watch, ReadKind kind)
+                                  const LibraryReadWatch& watch, ReadKind kind, bool keep_files)
 {
     SetupResult result;
     auto& libraries = result.setup.libraries;
@@ -69,7 +71,8 @@ SetupResult read_conversion_setup(const std::vector<std::string>& library_paths,
         EagleLibrary library;
         if (watch)
             watch(&path);
-        result.error = read_library(path, kind, library);
+        result.error = read_library(
+            path, kind, library, keep_files ? &result.setup.files : nullptr);
         if (watch)
             watch(nullptr);
         if (result.error)

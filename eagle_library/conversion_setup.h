@@ -21,6 +21,7 @@ namespace malvor {
 struct LibrarySetup {
     std::vector<NamedLibrary> libraries;
     std::vector<MapRow> rows;
+    std::vector<std::string> files;  // the libraries' bytes, where asked for (a board copies them)
 };
 
 // Why the libraries and the map cannot be used.
@@ -58,7 +59,8 @@ using LibraryReadWatch = std::function<void(const std::string* path)>;
 SetupResult read_conversion_setup(const std::vector<std::string>& library_paths,
                                   const std::optional<std::string>& map_path,
                                   const LibraryReadWatch& watch = {},
-                                  ReadKind kind = ReadKind::regular_or_pipe);
+                                  ReadKind kind = ReadKind::regular_or_pipe,
+                                  bool keep_files = false);
 
 // The error as text: "MAP:LINE: message" for each of the map's errors, else one line such as
 // "cannot read library 'PATH': REASON". Names are shown safely (shown_text.h).

@@ -184,9 +184,10 @@ void number_lines(std::string_view text, Problems& problems)
 
 class Checker {
 public:
-    Checker(const NetlistTables& tables, const PackageChoices* choices)
+    Checker(const NetlistTables& tables, const PackageChoices* choices, CheckedOutput output)
         : tables_(tables),
           choices_(choices),
+          output_(output),
           source_(tables.source()),
           component_names_(static_cast<std::size_t>(tables.component_count()))
     {
@@ -211,12 +212,13 @@ private:
         return static_cast<std::size_t>(cell.data() - source_.data());
     }
 
-    void report(std::size_t position, std::initializer_list<std::string_view> pieces)
+    void report(std::size_t position, std::initializer_list<std::string_view> pieces,
+                bool harmless = false)
     {
         const std::size_t start = report_.messages.size();
         for (auto piece : pieces)
             report_.messages += piece;
-        report_.problems.push_back({position, 0, start, report_.messages.size() - start});
+        report_.problems.push_back({position, 0, start, report_.messages.size() - start, harmless});
     }
 
     // EAGLE would read a control character as part of the script: an ESC or a NUL inside a
@@ -333,7 +335,8 @@ private:
         std::vector<std::size_t> net_pads;  // those marked in the net, unless too many
         NodeLookups nodes(tables_, choices_, component_names_, components_, marks);
         for (Count i = 1; i <= tables_.net_count(); ++i) {
-            const auto name = tables_.sig_name(i);
+            const auto name = output_ == CheckedOutput::board ? tables_.original_sig_name(i)
+                                                              : tables_.sig_name(i);
             const auto name_line = tables_.sig_name_start(i);
             check_characters(name_line, "net", name);
             auto earlier = nets.insert(name, static_cast<std::uint32_t>(i));
@@ -355,8 +358,8 @@ private:
                     continue;
                 const auto pin = marks.get(pad);
                 if ((pin & PinMarks::in_this_net) != 0) {
-                    report(
-                        position(node), {"node '", node, "': the pin is twice in ", net_label(i)});
+                    report(position(node),
+                           {"node '", node, "': the pin is twice in ", net_label(i)}, true);
                 } else {
                     if (pin != 0)
                         report(position(node),
@@ -377,7 +380,8 @@ private:
                 // On the name line, so before the problems of the (single) node.
                 report(name_line,
                        {net_label(i), " has ", std::to_string(written),
-                        written == 1 ? " node" : " nodes", "; an EAGLE signal needs at least two"});
+                        written == 1 ? " node" : " nodes", "; an EAGLE signal needs at least two"},
+                       true);
                 auto& problems = report_.problems;
                 std::rotate(problems.begin() + static_cast<std::ptrdiff_t>(name_problems),
                             problems.end() - 1, problems.end());
@@ -392,7 +396,7 @@ private:
         const auto name = tables_.sig_name(i);
         const auto original = tables_.original_sig_name(i);
         std::string label = "net " + quoted(original);
-        if (original != name)
+        if (original != name && output_ == CheckedOutput::script)
             label += " (written as " + quoted(name) + ")";
         return label;
     }
@@ -448,6 +452,7 @@ private:
 
     const NetlistTables& tables_;
     const PackageChoices* choices_;
+    CheckedOutput output_;
     std::string_view source_;
     CheckReport report_;
     FoldedNameTable component_names_;
@@ -462,9 +467,10 @@ private:
 
 }  // namespace
 
-CheckReport check_netlist(const NetlistTables& tables, const PackageChoices* choices)
+CheckReport check_netlist(const NetlistTables& tables, const PackageChoices* choices,
+                          CheckedOutput output)
 {
-    auto report = Checker(tables, choices).run();
+    auto report = Checker(tables, choices, output).run();
     number_lines(tables.source(), report.problems);
     return report;
 }

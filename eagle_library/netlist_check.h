@@ -29,6 +29,7 @@ struct Problem {
     std::size_t line = 0;           // 1-based
     std::size_t message_start = 0;  // in CheckReport::messages
     std::size_t message_size = 0;
+    bool harmless = false;  // a board is written all the same (a net of one node, a pin twice)
 };
 
 using Problems = std::vector<Problem, LargeAllocator<Problem>>;
@@ -44,7 +45,12 @@ struct CheckReport {
     }
 };
 
+// What the netlist becomes: a script names a long net by its replacement, a board as the netlist
+// writes it, so that is the name compared with the others.
+enum class CheckedOutput { script, board };
+
 // `choices` null: no library.
-CheckReport check_netlist(const NetlistTables& tables, const PackageChoices* choices);
+CheckReport check_netlist(const NetlistTables& tables, const PackageChoices* choices,
+                          CheckedOutput output = CheckedOutput::script);
 
 }  // namespace malvor

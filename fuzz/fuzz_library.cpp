@@ -5,8 +5,12 @@
 // any case, and every check must give problems in file order, each at a line of the netlist,
 // whose message shows as one line without control characters; hints name library packages.
 // A map that reads must read the same when its rows are written out again, and its rows
-// take part in the check.
+// take part in the check. A library that reads also gives a board for each netlist, with a
+// map sending its components to the library's packages: the board must read as XML, every
+// element's package must be copied into it, every contact must be a pad of its element's
+// package, and no two parts may come closer than the gap.
 
+#include "board_writer.h"
 #include "close_names.h"
 #include "eagle_library.h"
 #include "netlist_check.h"
@@ -15,6 +19,8 @@
 #include "script_names.h"
 #include "shown_text.h"
 #include "tango_reader.h"
+
+#include <pugixml.hpp>
 
 #include <cstdint>
 #include <cstdio>
@@ -76,6 +82,94 @@ std::vector<malvor::MapRow> map_rows(std::string_view bytes,
     return std::move(map.rows);
 }
 
+// "12.7" as 12700 micrometres; the board writes no other form.
+std::int64_t micrometres(std::string_view text)
+{
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative)
+        text.remove_prefix(1);
+    const auto point = text.find('.');
+    std::int64_t value = std::stoll(std::string(text.substr(0, point))) * 1000;
+    if (point != std::string_view::npos) {
+        std::string fraction(text.substr(point + 1));
+        fraction.resize(3, '0');
+        value += std::stoll(fraction);
+    }
+    return negative ? -value : value;
+}
+
+void check_board(std::string_view bytes, const malvor::NetlistTables& tables,
+                 const std::vector<malvor::NamedLibrary>& libraries)
+{
+    const auto& library = libraries.front().library;
+    std::vector<malvor::MapRow> rows;
+    for (malvor::Count k = 1; k <= tables.component_count(); ++k) {
+        malvor::MapRow row;
+        row.component = tables.comp_name(k);
+        const auto package = static_cast<std::size_t>(k - 1) % library.package_count();
+        row.package = library.package_names()[package];
+        row.library = 0;
+        const auto pads = library.pad_names(package);
+        std::size_t pad = 0;
+        for (const char* pin : {"1", "2", "E", "X", "D-", "GND@1", "5-2"})
+            if (!pads.empty())
+                row.pins.emplace_back(pin, pads[pad++ % pads.size()]);
+        if (!row.component.empty())
+            rows.push_back(std::move(row));
+    }
+    const malvor::PackageChoices choices(tables, libraries, rows);
+    const malvor::LibraryDrawings drawings(tables, choices, {bytes, bytes});
+    const auto nets = malvor::board_nets(tables, choices);
+    const auto placement = malvor::place_components(
+        tables, choices, drawings, nets, malvor::PlacementUnit::micrometre);
+    const auto board_bytes = malvor::eagle_board(tables, choices, drawings, nets, placement);
+
+    pugi::xml_document document;
+    check(document.load_buffer(
+              board_bytes.data(), board_bytes.size(), pugi::parse_default & ~pugi::parse_eol),
+          "the board reads as XML", board_bytes);
+    const auto board = document.child("eagle").child("drawing").child("board");
+    std::vector<malvor::Extent> placed;
+    std::vector<std::string> element_packages;
+    auto package_named = [&](const char* name) {
+        return board.child("libraries")
+            .child("library")
+            .child("packages")
+            .find_child_by_attribute("package", "name", name);
+    };
+    for (auto element : board.child("elements").children("element")) {
+        const auto package = package_named(element.attribute("package").value());
+        check(
+            package, "an element's package is in the board", element.attribute("package").value());
+        const auto extent = malvor::package_extent(package);
+        const auto x = micrometres(element.attribute("x").value());
+        const auto y = micrometres(element.attribute("y").value());
+        placed.push_back({extent.x1 + x, extent.y1 + y, extent.x2 + x, extent.y2 + y});
+    }
+    for (std::size_t a = 0; a < placed.size(); ++a)
+        for (std::size_t b = a + 1; b < placed.size(); ++b)
+            check(placed[b].x1 >= placed[a].x2 + malvor::part_gap ||
+                      placed[a].x1 >= placed[b].x2 + malvor::part_gap ||
+                      placed[b].y1 >= placed[a].y2 + malvor::part_gap ||
+                      placed[a].y1 >= placed[b].y2 + malvor::part_gap,
+                  "parts stay apart", board_bytes);
+    for (auto contact : board.child("signals").select_nodes("signal/contactref")) {
+        const auto element =
+            board.child("elements")
+                .find_child_by_attribute(
+                    "element", "name", contact.node().attribute("element").value());
+        check(element, "a contact's element is on the board", board_bytes);
+        const auto package = package_named(element.attribute("package").value());
+        const std::string_view pad = contact.node().attribute("pad").value();
+        bool found = false;
+        for (auto child : package.children())
+            found = found || ((std::string_view(child.name()) == "pad" ||
+                               std::string_view(child.name()) == "smd") &&
+                              child.attribute("name").value() == pad);
+        check(found, "a contact is a pad of its element's package", board_bytes);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -115,6 +209,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   line);
         }
     }
+    if (!names.empty())
+        for (const auto& tables : netlists())
+            check_board(bytes, tables, libraries);
     if (!names.empty()) {
         for (const auto& close : malvor::close_names(names.front() + "x", names))
             check(close.index < names.size() && close.distance <= 2,

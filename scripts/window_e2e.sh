@@ -125,9 +125,8 @@ window "Suggest map" >/dev/null
 sleep 1
 keys Return  # the name proposed: beside the netlist
 written board-map.csv
-# What is left to decide, as in the README: the diode's row and the capacitor's pads.
-sed -i 's/^#DO41,,,/DO41,DO41-10,passives,1=A 2=C/' "$folder/board-map.csv"
-printf 'C0603,,,1=P$1 2=P$2\n' >>"$folder/board-map.csv"
+# What is left to decide, as in the README: the diode's pins.
+sed -i 's/^#,DO41,,DO41-10,passives,$/,DO41,,DO41-10,passives,1=A 2=C/' "$folder/board-map.csv"
 window "Malvor - Problems" >/dev/null
 keys F7
 sleep 2

@@ -76,9 +76,20 @@ while IFS= read -r -d '' netlist; do
   run_both -o - "$netlist" Parts.LBR
   run_both --list "$netlist"
   run_both --check "$netlist" "$library"
+  run_both --board -o - "$netlist" "$library"
   netlists=$((netlists + 1))
 done < <(find tests examples fuzz/corpus -type f -iname '*.net' -print0 | sort -z)
-echo "malvor-convert.exe: same scripts, entries and library checks as the Linux build" \
+# Boards byte for byte: the netlists above mostly stop at the check (exit 3); these are written.
+boards=tests/data/board
+run_both --board -o - --map "$boards/mixed.csv" "$boards/mixed.net" "$boards/ics.lbr" \
+  "$boards/power.lbr" "$boards/misc.lbr"
+run_both --place packed -o - --map "$boards/mixed.csv" "$boards/mixed.net" "$boards/ics.lbr" \
+  "$boards/power.lbr" "$boards/misc.lbr"
+printf 'footprint,package,library,pins\nDIP8,DIP08,semis,1=P$1 8=P$8\nSOT23,SOT-23,semis,\nDO41,DO41-10,passives,1=A 2=C\nC0603,,,1=P$1 2=P$2\n' \
+  >"$compare/board-map.csv"
+run_both --board -o - --map "$compare/board-map.csv" examples/board.net tests/data/passives.lbr \
+  tests/data/semis.lbr
+echo "malvor-convert.exe: same scripts, entries, library checks and boards as the Linux build" \
   "on $netlists netlists" >&2
 
 rm -f build-windows/malvor-*-win64.zip

@@ -103,8 +103,12 @@ TEST(ScriptNames, ScriptPathBesideTheNetlist)
         {"amp. net", PathRules::windows, "amp. net.scr"},
         {"..", PathRules::windows, "...scr"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(script_path(c.input, c.rules), c.script) << c.input;
+        // The board by the same rules.
+        EXPECT_EQ(board_path(c.input, c.rules), c.script.substr(0, c.script.size() - 4) + ".brd")
+            << c.input;
+    }
 }
 
 TEST(ScriptNames, LibraryNameIsTheLowerCaseFileNameWithoutExtension)

@@ -179,11 +179,11 @@ TEST_F(CheckWindowTest, CheckListsTheConvertersProblemsAndSelectsTheirEntries)
     EXPECT_EQ(count_text(), "5 problems, 5 components, 2 nets");
     EXPECT_EQ(problem_rows(), converter_problems({"--check", path_of("board.net"),
                                                   path_of("passives.lbr"), path_of("semis.lbr")}));
-    // A package's problem selects its component, a pad's its node.
+    // A package's problem selects its component (a node's, its node: below).
     auto* list = child<QTreeView>(problems(), "lst_problems");
     for (auto [row, entries_list, entry] :
-         {std::tuple(0, "Lst_add", 2), std::tuple(3, "Lst_nodo", 1),
-          std::tuple(4, "Lst_nodo", 6)}) {
+         {std::tuple(0, "Lst_add", 0), std::tuple(3, "Lst_add", 3),
+          std::tuple(4, "Lst_add", 4)}) {
         choose(list, row);
         EXPECT_EQ(child<QAbstractItemView>(w, entries_list)->currentIndex().row(), entry) << row;
     }
@@ -245,8 +245,10 @@ TEST_F(CheckWindowTest, SuggestedMapEditedThenConvertedWritesTheConvertersBytes)
     EXPECT_EQ(opened, QStringList(in_folder("board-map.csv")));
 
     std::string edited = map;
-    edited.replace(edited.find("#DO41,,,"), 8, "DO41,DO41-10,passives,1=A 2=C");
-    write_file("board-map.csv", QByteArray::fromStdString(edited + "C0603,,,1=P$1 2=P$2\n"));
+    const std::string diode = "#,DO41,,DO41-10,passives,\n";
+    ASSERT_NE(edited.find(diode), std::string::npos) << edited;
+    edited.replace(edited.find(diode), diode.size(), ",DO41,,DO41-10,passives,1=A 2=C\n");
+    write_file("board-map.csv", QByteArray::fromStdString(edited));
     click("cmd_check");
     wait_for_check();
     EXPECT_EQ(count_text(), "No problems, 5 components, 2 nets");
@@ -268,7 +270,7 @@ TEST_F(CheckWindowTest, SuggestedMapEditedThenConvertedWritesTheConvertersBytes)
     ASSERT_EQ(converted.status, 0);
     const std::string script = read_bytes(script_in_folder("board.scr").toStdString());
     EXPECT_EQ(script, converted.out);
-    EXPECT_NE(script.find("Signal GND R1 1 C1 P$1 D1 A U1 P$1 Q1 2 ;"), std::string::npos);
+    EXPECT_NE(script.find("Signal GND R1 1 C1 1 D1 A U1 1 Q1 2 ;"), std::string::npos);
     EXPECT_EQ(w.eaglelib, "passives semis");
 }
 

@@ -1,0 +1,270 @@
+#!/usr/bin/python3
+"""Boards that malvor-convert writes, opened by KiCad's EAGLE importer (pcbnew's Python module).
+
+Usage: kicad_check.py MALVOR_CONVERT DATA_DIR EXAMPLES_DIR WORK_DIR
+       kicad_check.py --picture BOARD PNG   (the README's picture; needs rsvg-convert)
+
+Writes the boards (the examples, a board mixing three libraries with a map, names KiCad renames,
+a board with a one-node net and a doubled pin, a generated board of 1,000 parts), loads a copy of
+each in KiCad and checks: every element is a footprint of its package; the pads of every signal
+are on one KiCad net and the nets of different signals differ; no two footprints' bounding boxes
+overlap; all lie inside the Edge.Cuts outline. Prints the airwire length against random
+shuffles of the same places, the outline's shape and its area against the parts' for each.
+"""
+
+import os
+import random
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import xml.etree.ElementTree as ET
+
+import pcbnew
+
+failures = []
+
+
+def fail(board, message):
+    failures.append(f"{board}: {message}")
+
+
+def kicad_reference(name):
+    """The reference KiCad's importer gives an EAGLE element name."""
+    if name[:1].isdigit():
+        name = "UNK" + name
+    if name.startswith("#"):
+        name = "UNK" + name
+    if not name[-1:].isdigit():
+        name += "0"
+    return name
+
+
+def minimum_spanning_tree(points):
+    if len(points) < 2:
+        return 0.0
+    reach = {i: float("inf") for i in range(1, len(points))}
+    joined, total = 0, 0.0
+    while reach:
+        fx, fy = points[joined]
+        for i in reach:
+            x, y = points[i]
+            reach[i] = min(reach[i], ((x - fx) ** 2 + (y - fy) ** 2) ** 0.5)
+        joined = min(reach, key=reach.get)
+        total += reach.pop(joined)
+    return total
+
+
+def airwires(signals, origins, offsets):
+    return sum(
+        minimum_spanning_tree([(origins[e][0] + offsets[(e, p)][0], origins[e][1] + offsets[(e, p)][1])
+                               for e, p in contacts])
+        for contacts in signals.values())
+
+
+def check_board(path, work):
+    name = os.path.basename(path)
+    tree = ET.parse(path).getroot()
+    elements = {e.get("name"): e.get("package") for e in tree.iter("element")}
+    signals = {s.get("name"): [(c.get("element"), c.get("pad")) for c in s.iter("contactref")]
+               for s in tree.iter("signal")}
+    copy = os.path.join(work, "kicad-" + name)
+    shutil.copyfile(path, copy)
+    board = pcbnew.IO_MGR.PluginFind(pcbnew.IO_MGR.EAGLE).Load(copy, None)
+    if board is None:
+        fail(name, "KiCad did not load it")
+        return
+    footprints = {fp.GetReference(): fp for fp in board.GetFootprints()}
+    if len(footprints) != len(elements):
+        fail(name, f"{len(footprints)} footprints for {len(elements)} elements")
+    for element, package in elements.items():
+        fp = footprints.get(kicad_reference(element))
+        if fp is None:
+            fail(name, f"no footprint for element {element}")
+            continue
+        kicad_package = package.replace("/", "_").replace(":", "_")
+        if str(fp.GetFPID().GetLibItemName()) != kicad_package:
+            fail(name, f"{element} is {fp.GetFPID().GetLibItemName()}, not {package}")
+
+    # Every signal's pads on one net of their own.
+    net_of_signal = {}
+    offsets = {}
+    for signal, contacts in signals.items():
+        codes = set()
+        for element, pad_name in contacts:
+            fp = footprints.get(kicad_reference(element))
+            pads = [p for p in fp.Pads() if p.GetNumber() == pad_name] if fp else []
+            if not pads:
+                fail(name, f"signal {signal}: no pad {pad_name} on {element}")
+                continue
+            for pad in pads:
+                codes.add(pad.GetNetCode())
+            position, origin = pads[0].GetPosition(), fp.GetPosition()
+            offsets[(element, pad_name)] = (position.x - origin.x, -(position.y - origin.y))
+        if len(codes) != 1 or 0 in codes:
+            fail(name, f"signal {signal}: pads on nets {sorted(codes)}")
+        elif codes:
+            code = codes.pop()
+            if code in net_of_signal.values():
+                fail(name, f"signal {signal} shares a KiCad net with another signal")
+            net_of_signal[signal] = code
+
+    # Bounding boxes apart from each other and inside the outline.
+    boxes = []
+    for reference, fp in footprints.items():
+        box = fp.GetBoundingBox(False, False)
+        boxes.append((box.GetLeft(), box.GetTop(), box.GetRight(), box.GetBottom(), reference))
+    edges = [d for d in board.GetDrawings() if d.GetLayer() == pcbnew.Edge_Cuts]
+    if len(edges) != 4:
+        fail(name, f"{len(edges)} lines on Edge.Cuts")
+    # (Not GetBoardEdgesBoundingBox: it aborts on drawings on layers the importer could not
+    # map without asking, such as a library's own layer 100.)
+    xs = [p.x for d in edges for p in (d.GetStart(), d.GetEnd())] or [0]
+    ys = [p.y for d in edges for p in (d.GetStart(), d.GetEnd())] or [0]
+    for left, top, right, bottom, reference in boxes:
+        if left < min(xs) or right > max(xs) or top < min(ys) or bottom > max(ys):
+            fail(name, f"{reference} reaches out of the outline")
+    boxes.sort()
+    for i, (left, top, right, bottom, reference) in enumerate(boxes):
+        for other in boxes[i + 1:]:
+            if other[0] >= right:
+                break
+            if other[1] < bottom and other[3] > top:
+                fail(name, f"{reference} overlaps {other[4]}")
+
+    # Figures: the airwires against the same places given at random, the outline's shape, and
+    # its area against the parts' boxes each enlarged by the 1 mm gap.
+    origins = {e: (footprints[kicad_reference(e)].GetPosition().x, -footprints[kicad_reference(e)].GetPosition().y)
+               for e in elements if kicad_reference(e) in footprints}
+    connected = {s: c for s, c in signals.items()
+                 if all(x in offsets and x[0] in origins for x in c)}
+    placed = airwires(connected, origins, offsets)
+    shuffles = []
+    shuffle = random.Random(1)
+    for _ in range(5):
+        places = list(origins.values())
+        shuffle.shuffle(places)
+        shuffles.append(airwires(connected, dict(zip(origins, places)), offsets))
+    ratio = placed / statistics.median(shuffles) if shuffles and statistics.median(shuffles) else 0
+    mm = 1e6
+    width, height = (max(xs) - min(xs)) / mm, (max(ys) - min(ys)) / mm
+    parts = sum((r - l + mm) * (b - t + mm) for l, t, r, b, _ in boxes) / mm / mm
+    print(f"{name}: {len(footprints)} footprints, {len(signals)} signals; airwires "
+          f"{placed / mm:.1f} mm, {ratio:.2f} of random places; outline {width:.1f} x "
+          f"{height:.1f} mm, {width * height / parts if parts else 0:.2f} times the parts' area")
+
+
+def run(convert, arguments, folder, expect=0):
+    done = subprocess.run([convert] + arguments, cwd=folder, capture_output=True)
+    if expect is not None and done.returncode != expect:
+        failures.append(f"malvor-convert {' '.join(arguments)}: exit {done.returncode}, "
+                        f"{done.stderr.decode(errors='replace')}")
+    return done
+
+
+def generated_netlist(parts, seed=7):
+    """Modules of a few parts joined by local nets, a supply and a ground net over all."""
+    shapes = [("R", "0603", 2), ("C", "0603", 2), ("U", "SO-8", 8), ("D", "LED-3MM", 2),
+              ("X", "HEADER/2X3", 6), ("Q", "SOT-23-R", 3)]
+    pads = {"SO-8": [f"P${n}" for n in range(1, 9)], "LED-3MM": ["A", "C"]}
+    chance = random.Random(seed)
+    components, free, nets = [], {}, []
+    for k in range(1, parts + 1):
+        prefix, package, count = chance.choice(shapes)
+        name = f"{prefix}{k}"
+        components.append((name, package))
+        free[name] = list(pads.get(package, [str(n) for n in range(1, count + 1)]))
+        chance.shuffle(free[name])
+    for start in range(0, parts, 6):
+        module = [c for c, _ in components[start:start + 6]]
+        for _ in range(5):
+            members = [m for m in chance.sample(module, min(len(module), 3)) if free[m]]
+            if len(members) >= 2:
+                nets.append([f"{m}-{free[m].pop()}" for m in members])
+        if start + 6 < parts and free[module[-1]] and free[components[start + 6][0]]:
+            nets.append([f"{module[-1]}-{free[module[-1]].pop()}",
+                         f"{components[start + 6][0]}-{free[components[start + 6][0]].pop()}"])
+    ground = [f"{c}-{free[c].pop()}" for c, _ in components if free[c]]
+    text = "".join(f"[\r\n{c}\r\n{p}\r\nV\r\n\r\n\r\n\r\n]\r\n" for c, p in components)
+    for i, nodes in enumerate(nets + [ground]):
+        text += f"(\r\nN{i}\r\n" + "".join(n + "\r\n" for n in nodes) + ")\r\n"
+    return text
+
+
+def picture(path, png):
+    """The board's copper, silkscreen, fabrication layer and outline as KiCad plots them."""
+    work = os.path.dirname(os.path.abspath(png))
+    copy = os.path.join(work, "picture.brd")
+    with open(path) as board, open(copy, "w") as out:
+        # Layers beyond EAGLE's own would be left on no layer, which plotting cannot take.
+        out.writelines(line for line in board
+                       if not (line.startswith("<layer ") and int(line.split('"')[1]) > 52))
+    board = pcbnew.IO_MGR.PluginFind(pcbnew.IO_MGR.EAGLE).Load(copy, None)
+    plot = pcbnew.PLOT_CONTROLLER(board)
+    options = plot.GetPlotOptions()
+    options.SetOutputDirectory(work)
+    options.SetPlotFrameRef(False)
+    options.SetDrillMarksType(pcbnew.PCB_PLOT_PARAMS.FULL_DRILL_SHAPE)
+    options.SetScale(1)
+    options.SetAutoScale(False)
+    plot.OpenPlotfile("plot", pcbnew.PLOT_FORMAT_SVG, "board")
+    for layer in [pcbnew.F_Fab, pcbnew.F_SilkS, pcbnew.F_Cu, pcbnew.B_Cu, pcbnew.Edge_Cuts]:
+        plot.SetLayer(layer)
+        plot.PlotLayer()
+    svg = plot.GetPlotFileName()
+    plot.ClosePlot()
+    # The page is A4 while the board lies at negative y: the view becomes the outline.
+    box = board.GetBoardEdgesBoundingBox()
+    m = 1000000
+    x, y, w, h = box.GetX() - m, box.GetY() - m, box.GetWidth() + 2 * m, box.GetHeight() + 2 * m
+    with open(svg) as plotted:
+        text = re.sub(r"<text.*?</text>", "", plotted.read(), flags=re.S)
+    text = re.sub(r'width="[^"]*cm" height="[^"]*cm" viewBox="[^"]*"',
+                  f'width="{w / 1e6}mm" height="{h / 1e6}mm" viewBox="{x} {y} {w} {h}"', text, count=1)
+    with open(svg, "w") as out:
+        out.write(text)
+    subprocess.run(["rsvg-convert", "-b", "white", "-w", "900", "-o", png, svg], check=True)
+
+
+def main():
+    if sys.argv[1] == "--picture":
+        picture(sys.argv[2], sys.argv[3])
+        return 0
+    convert, data, examples, work = [os.path.abspath(a) for a in sys.argv[1:5]]
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    for library in ["ics.lbr", "power.lbr", "misc.lbr", "mixed.net", "mixed.csv"]:
+        shutil.copy(os.path.join(data, "board", library), work)
+    for library in ["passives.lbr", "semis.lbr"]:
+        shutil.copy(os.path.join(data, library), work)
+    for netlist in ["board.net", "amplifier.net"]:
+        shutil.copy(os.path.join(examples, netlist), work)
+    with open(os.path.join(work, "board-map.csv"), "w") as map_file:
+        map_file.write("component,footprint,value,package,library,pins\n"
+                       "R*,sm0805,,R0805,passives,\nC*,sm0805,,C0805,passives,\n"
+                       ",DO41,,DO41-10,passives,1=A 2=C\n,DIP-8_W7.62mm,,DIL08,semis,\n"
+                       ",SOT23,,SOT-23,semis,\n")
+    with open(os.path.join(work, "warnings.net"), "w", newline="") as netlist:
+        netlist.write("[\r\nR1\r\n0603\r\n1k\r\n]\r\n[\r\nR2\r\n0603\r\n1k\r\n]\r\n"
+                      "(\r\nLONELY\r\nR1-1\r\n)\r\n(\r\nTWICE\r\nR1-2\r\nR2-1\r\nr1,2\r\n)\r\n")
+    with open(os.path.join(work, "generated.net"), "w", newline="") as netlist:
+        netlist.write(generated_netlist(1000))
+    libraries = ["ics.lbr", "power.lbr", "misc.lbr"]
+    run(convert, ["--board", "--map", "board-map.csv", "board.net", "passives.lbr", "semis.lbr"], work)
+    run(convert, ["--board", "--map", "mixed.csv", "mixed.net"] + libraries, work)
+    run(convert, ["--board", "warnings.net", "misc.lbr"], work)
+    run(convert, ["--board", "generated.net"] + libraries, work)
+    # The amplifier's packages are in no test library but where they have been added.
+    amplifier = run(convert, ["--board", "amplifier.net", "passives.lbr", "semis.lbr"], work, None)
+    if amplifier.returncode not in (0, 3):
+        failures.append("amplifier.net: " + amplifier.stderr.decode(errors="replace"))
+    for board in sorted(f for f in os.listdir(work) if f.endswith(".brd")):
+        check_board(os.path.join(work, board), work)
+    for failure in failures:
+        print("FAILED:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
