@@ -182,8 +182,7 @@ TEST_F(CheckWindowTest, CheckListsTheConvertersProblemsAndSelectsTheirEntries)
     // A package's problem selects its component (a node's, its node: below).
     auto* list = child<QTreeView>(problems(), "lst_problems");
     for (auto [row, entries_list, entry] :
-         {std::tuple(0, "Lst_add", 0), std::tuple(3, "Lst_add", 3),
-          std::tuple(4, "Lst_add", 4)}) {
+         {std::tuple(0, "Lst_add", 0), std::tuple(3, "Lst_add", 3), std::tuple(4, "Lst_add", 4)}) {
         choose(list, row);
         EXPECT_EQ(child<QAbstractItemView>(w, entries_list)->currentIndex().row(), entry) << row;
     }
