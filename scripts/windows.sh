@@ -85,8 +85,10 @@ run_both --board -o - --map "$boards/mixed.csv" "$boards/mixed.net" "$boards/ics
   "$boards/power.lbr" "$boards/misc.lbr"
 run_both --place packed -o - --map "$boards/mixed.csv" "$boards/mixed.net" "$boards/ics.lbr" \
   "$boards/power.lbr" "$boards/misc.lbr"
-printf 'footprint,package,library,pins\nDIP8,DIP08,semis,1=P$1 8=P$8\nSOT23,SOT-23,semis,\nDO41,DO41-10,passives,1=A 2=C\nC0603,,,1=P$1 2=P$2\n' \
-  >"$compare/board-map.csv"
+# The map that README's walk from check to script ends with.
+printf '%s\n' component,footprint,value,package,library,pins R*,sm0805,,R0805,passives, \
+  C*,sm0805,,C0805,passives, ',DO41,,DO41-10,passives,1=A 2=C' ,DIP-8_W7.62mm,,DIL08,semis, \
+  ,SOT23,,SOT-23,semis, >"$compare/board-map.csv"
 run_both --board -o - --map "$compare/board-map.csv" examples/board.net tests/data/passives.lbr \
   tests/data/semis.lbr
 echo "malvor-convert.exe: same scripts, entries, library checks and boards as the Linux build" \
