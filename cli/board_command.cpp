@@ -1,13 +1,12 @@
 #include "board_command.h"
 
-#include "board_writer.h"
 #include "command_io.h"
+#include "conversion_setup.h"
 #include "library_setup.h"
 #include "netlist_check.h"
 #include "script_names.h"
 #include "shown_text.h"
 
-#include <algorithm>
 #include <new>
 
 namespace malvor {
@@ -17,22 +16,13 @@ int write_board(const BoardRequest& request, const NetlistTables& tables, const 
                 std::FILE* out, std::FILE* err)
 {
     const PackageChoices choices(tables, setup.libraries, setup.rows);
-    const auto report = check_netlist(tables, &choices, CheckedOutput::board);
-    const bool writable = std::all_of(report.problems.begin(), report.problems.end(),
-                                      [](const Problem& problem) { return problem.harmless; });
-    // A net of one node and a pin named twice do no harm on a board: said, and written.
-    write_problems(err, request.netlist, report, writable ? "warning: " : "");
-    if (!writable)
+    const auto checked = checked_board(tables, choices, setup.files);
+    write_problems(err, request.netlist, checked.report, checked.board ? "warning: " : "");
+    if (!checked.board)
         return exit_problems;
-
-    const LibraryDrawings drawings(tables, choices, {setup.files.begin(), setup.files.end()});
-    const auto nets = board_nets(tables, choices);
-    const auto placement = place_components(
-        tables, choices, drawings, nets, PlacementUnit::micrometre);
-    const std::string board = eagle_board(tables, choices, drawings, nets, placement);
     return write_output(
         request.output, board_path(request.netlist), "board",
-        [&](const auto& write) { write(board); }, out, err);
+        [&](const auto& write) { write(*checked.board); }, out, err);
 }
 
 }  // namespace

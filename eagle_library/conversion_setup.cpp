@@ -1,10 +1,12 @@
 #include "conversion_setup.h"
 
+#include "board_writer.h"
 #include "conversion_steps.h"
 #include "eagle_library.h"
 #include "file_io.h"
 #include "shown_text.h"
 
+#include <algorithm>
 #include <new>
 
 namespace malvor {
@@ -134,13 +136,15 @@ std::vector<std::string> setup_error_lines(const SetupError& error)
 std::unique_ptr<CheckedNetlist> check_with_libraries(const NetlistTables& tables,
                                                      std::vector<std::string> library_paths,
                                                      std::optional<std::string> map_path,
-                                                     const std::atomic<bool>* cancel, ReadKind kind)
+                                                     const std::atomic<bool>* cancel, ReadKind kind,
+                                                     CheckedOutput output)
 {
     auto cancelled = [cancel] { return cancel && cancel->load(); };
     auto run = std::make_unique<CheckedNetlist>(CheckedNetlist{tables, {}, {}, {}, {}, {}});
     run->library_paths = std::move(library_paths);
     run->map_path = std::move(map_path);
-    run->read = read_conversion_setup(run->library_paths, run->map_path, {}, kind);
+    const bool board = output == CheckedOutput::board;
+    run->read = read_conversion_setup(run->library_paths, run->map_path, {}, kind, board);
     if (cancelled())
         return nullptr;
     if (!run->read.ok())
@@ -150,11 +154,34 @@ std::unique_ptr<CheckedNetlist> check_with_libraries(const NetlistTables& tables
     run->choices = std::make_unique<PackageChoices>(run->tables, setup.libraries, setup.rows);
     if (cancelled())
         return nullptr;
-    run->report = check_netlist(
-        run->tables, setup.libraries.empty() ? nullptr : run->choices.get());
+    if (board) {
+        auto checked = checked_board(run->tables, *run->choices, setup.files);
+        run->report = std::move(checked.report);
+        run->board = std::move(checked.board);
+    } else {
+        run->report = check_netlist(
+            run->tables, setup.libraries.empty() ? nullptr : run->choices.get());
+    }
     if (cancelled())
         return nullptr;
     return run;
+}
+
+CheckedBoard checked_board(const NetlistTables& tables, const PackageChoices& choices,
+                           const std::vector<std::string>& files)
+{
+    CheckedBoard checked{check_netlist(tables, &choices, CheckedOutput::board), std::nullopt};
+    const auto& problems = checked.report.problems;
+    // A net of one node and a pin named twice do no harm on a board: said, and written.
+    if (!std::all_of(problems.begin(), problems.end(),
+                     [](const Problem& problem) { return problem.harmless; }))
+        return checked;
+    const LibraryDrawings drawings(tables, choices, {files.begin(), files.end()});
+    const auto nets = board_nets(tables, choices);
+    const auto placement = place_components(
+        tables, choices, drawings, nets, PlacementUnit::micrometre);
+    checked.board = eagle_board(tables, choices, drawings, nets, placement);
+    return checked;
 }
 
 ScriptLibraries script_libraries(const PackageChoices& choices)

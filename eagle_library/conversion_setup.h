@@ -76,15 +76,27 @@ struct CheckedNetlist {
     SetupResult read;
     std::unique_ptr<PackageChoices> choices;  // null when the setup cannot be used
     CheckReport report;
+    std::optional<std::string> board;  // checked for a board: its bytes, unless refused
 };
 
 // Reads the libraries and the map and checks the tables against them, as --check does (without
-// libraries, what needs none). Null when `cancel` was set before the end.
+// libraries, what needs none); for a board, as --board checks them, and makes the board.
+// Null when `cancel` was set before the end.
 std::unique_ptr<CheckedNetlist> check_with_libraries(const NetlistTables& tables,
                                                      std::vector<std::string> library_paths,
                                                      std::optional<std::string> map_path,
                                                      const std::atomic<bool>* cancel = nullptr,
-                                                     ReadKind kind = ReadKind::regular_or_pipe);
+                                                     ReadKind kind = ReadKind::regular_or_pipe,
+                                                     CheckedOutput output = CheckedOutput::script);
+
+// The board's check and, unless a problem that is not harmless refuses it, the board's bytes
+// (`files`: the libraries' bytes, in the choices' order).
+struct CheckedBoard {
+    CheckReport report;
+    std::optional<std::string> board;
+};
+CheckedBoard checked_board(const NetlistTables& tables, const PackageChoices& choices,
+                           const std::vector<std::string>& files);
 
 // How the script names the libraries and the packages the choices made.
 ScriptLibraries script_libraries(const PackageChoices& choices);

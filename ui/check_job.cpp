@@ -24,7 +24,9 @@ void CheckJob::run()
 {
     try {
         // Regular files only: a FIFO would keep the check, and closing the window, waiting.
-        result_ = check_with_libraries(tables_, libraries_, map_, &cancel_, ReadKind::regular_only);
+        result_ = check_with_libraries(
+            tables_, libraries_, map_, &cancel_, ReadKind::regular_only,
+            then_ == Then::board ? CheckedOutput::board : CheckedOutput::script);
     } catch (const std::bad_alloc&) {
         result_.reset();
         out_of_memory_ = true;

@@ -15,7 +15,7 @@ namespace malvor {
 class CheckJob : public QThread {
     Q_OBJECT
 public:
-    enum class Then { show, convert };  // what the window does with the result
+    enum class Then { show, convert, board };  // what the window does with the result
 
     CheckJob(const NetlistTables& tables, std::vector<std::string> libraries,
              std::optional<std::string> map, Then then, QObject* parent = nullptr);

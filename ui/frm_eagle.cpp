@@ -14,6 +14,7 @@
 #include "shown_text.h"
 #include "suggested_map.h"
 
+#include <QActionGroup>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -29,6 +30,7 @@
 #include <QUrl>
 
 #include <system_error>
+#include <tuple>
 
 namespace {
 
@@ -74,6 +76,21 @@ frm_eagle::frm_eagle(QWidget* parent, Load load)
     check->setObjectName(QStringLiteral("Check"));
     check->setShortcut(QKeySequence(Qt::Key_F7));
     check->setShortcutContext(Qt::ApplicationShortcut);  // also from the problems window
+    // What "Do Eagle Net" writes: the form has no room for a choice beside the button.
+    tools->addSeparator();
+    auto* output = new QActionGroup(tools);
+    for (auto [name, text, board] : {std::tuple("WriteScript", "Write a &script", false),
+                                     std::tuple("WriteBoard", "Write a &board", true)}) {
+        QAction* action = output->addAction(QString::fromLatin1(text));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        action->setChecked(choice_.board == board);
+        connect(action, &QAction::triggered, this, [this, board] {
+            choice_.board = board;
+            choice_.save();
+        });
+    }
+    tools->addActions(output->actions());
     ui->menubar->insertMenu(ui->About, tools);
     setAcceptDrops(true);
     // The client area below the menu bar is 443 x 428; the controls keep their places when the
@@ -228,6 +245,11 @@ void frm_eagle::reveal()
 
 void frm_eagle::cmd_do_Click()
 {
+    if (choice_.board) {
+        // A board copies the packages: the libraries are always read.
+        startCheck(static_cast<int>(malvor::CheckJob::Then::board));
+        return;
+    }
     // One library without a map is only named in the script, as the converter names it.
     const bool only_named = choice_.map.isEmpty() && choice_.libraries.size() <= 1;
     if (!only_named) {
@@ -340,7 +362,7 @@ bool frm_eagle::startCheck(int then_value)
             libraries.push_back(
                 (malvor::path_bytes(ui->lst_lib->folder()) + '/' + picked).toStdString());
     }
-    if (libraries.empty() && then == malvor::CheckJob::Then::convert) {
+    if (libraries.empty() && then != malvor::CheckJob::Then::show) {
         report(error_message(QStringLiteral("Please select an Eagle library before.")));
         return false;
     }
@@ -418,6 +440,13 @@ void frm_eagle::checkFinished(malvor::CheckJob* job)
         problems().setCheck(last_check_);
     if (showing)
         return;
+    if (job->then() == malvor::CheckJob::Then::board) {
+        if (check->board)
+            writeBoard(*check->board);
+        else
+            problems().setCheck(last_check_);  // what keeps the board from being written
+        return;
+    }
     const auto& found = check->report.problems;
     if (!found.empty()) {
         const QString text = QStringLiteral("The check found problems that would stop EAGLE:\r") +
@@ -449,6 +478,20 @@ void frm_eagle::writeCheckedScript(const malvor::CheckedNetlist& check)
     eaglelib = std::move(names);
     eaglefile = script;
     report(info_message(QStringLiteral("Script file saved with name:\r") + shown_path(eaglefile)));
+}
+
+void frm_eagle::writeBoard(const std::string& board)
+{
+    const QString path =
+        malvor::path_from_bytes(malvor::board_path(malvor::path_bytes(tangofile).toStdString()));
+    const auto written = malvor::write_file_atomically(
+        malvor::native_path(path), [&](const auto& write) { write(board); });
+    if (!written.ok()) {
+        report(error_message(QStringLiteral("Cannot write the board:\r") + shown_path(path) +
+                             u'\r' + reason_text(written.error.message())));
+        return;
+    }
+    report(info_message(QStringLiteral("Board file saved with name:\r") + shown_path(path)));
 }
 
 void frm_eagle::showEntry(std::size_t position)

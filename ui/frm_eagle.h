@@ -43,8 +43,9 @@ public:
     frm_libraries* librariesWindow() const;
     frm_problems* problemsWindow() const;
 
-    // The libraries and the map that conversions and checks use, as kept between runs; none
-    // leaves the library picked in the library list the one, as the window always had it.
+    // The libraries and the map that conversions and checks use, and whether "Do Eagle Net"
+    // writes the board (Tools menu), as kept between runs; no libraries leaves the library
+    // picked in the library list the one, as the window always had it.
     malvor::LibraryChoice& libraryChoice() { return choice_; }
     // How the file dialogs of the libraries and the map are shown.
     void setFileDialogs(malvor::FileDialogs dialogs) { dialogs_ = std::move(dialogs); }
@@ -112,6 +113,7 @@ private:
     void checkFinished(malvor::CheckJob* job);
     void stopChecks(bool wait);
     void writeCheckedScript(const malvor::CheckedNetlist& check);
+    void writeBoard(const std::string& board);
     void showEntry(std::size_t position);
     frm_problems& problems();
 

@@ -1,5 +1,6 @@
 #pragma once
-// The libraries and the package map chosen for conversions and checks, kept between runs.
+// The libraries and the package map chosen for conversions and checks, and what a conversion
+// writes, kept between runs.
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@ namespace malvor {
 struct LibraryChoice {
     QStringList libraries;  // paths, in the order the packages are searched
     QString map;            // path, or empty for none
+    bool board = false;     // "Do Eagle Net" writes the board instead of the script
 
     // From the program's settings (QSettings with the application's names), and back.
     static LibraryChoice load();

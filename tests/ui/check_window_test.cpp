@@ -8,6 +8,7 @@
 #include "frm_libraries.h"
 #include "frm_problems.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QTreeView>
 
@@ -271,6 +272,34 @@ TEST_F(CheckWindowTest, SuggestedMapEditedThenConvertedWritesTheConvertersBytes)
     EXPECT_EQ(script, converted.out);
     EXPECT_NE(script.find("Signal GND R1 1 C1 1 D1 A U1 1 Q1 2 ;"), std::string::npos);
     EXPECT_EQ(w.eaglelib, "passives semis");
+
+    // The board instead, chosen in the menu and kept for the next run.
+    auto* board_action = child<QAction>(w, "WriteBoard");
+    EXPECT_FALSE(board_action->isChecked());
+    EXPECT_TRUE(child<QAction>(w, "WriteScript")->isChecked());
+    board_action->trigger();
+    EXPECT_TRUE(malvor::LibraryChoice::load().board);
+    window.reset();
+    frm_eagle& again = open_board();
+    EXPECT_TRUE(child<QAction>(again, "WriteBoard")->isChecked());
+    EXPECT_FALSE(child<QAction>(again, "WriteScript")->isChecked());
+    EXPECT_EQ(again.libraryChoice().map, in_folder("board-map.csv"));
+    again.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&again));
+    QTest::keyClick(&again, Qt::Key_N, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.size() == 2; }));
+    expect_box(*shown[1], "Malvor - Info", QMessageBox::NoIcon,
+               QMessageBox::Ok | QMessageBox::Cancel,
+               "Board file saved with name:\n" + script_in_folder("board.brd"));
+    const auto board =
+        run_command({"--board", "--map", path_of("board-map.csv"), "-o", "-", path_of("board.net"),
+                     path_of("passives.lbr"), path_of("semis.lbr")});
+    ASSERT_EQ(board.status, 0) << board.err;
+    EXPECT_EQ(read_bytes(script_in_folder("board.brd").toStdString()), board.out);
+    EXPECT_NE(board.out.find("<contactref element=\"D1\" pad=\"A\" />"), std::string::npos);
+    EXPECT_EQ(read_bytes(script_in_folder("board.scr").toStdString()), script);  // untouched
+    child<QAction>(again, "WriteScript")->trigger();
+    EXPECT_FALSE(malvor::LibraryChoice::load().board);
 }
 
 TEST_F(CheckWindowTest, ConvertingDespiteProblemsIsAskedFirst)
@@ -301,6 +330,34 @@ TEST_F(CheckWindowTest, ConvertingDespiteProblemsIsAskedFirst)
     EXPECT_EQ(read_bytes(script_in_folder("board.scr").toStdString()),
               run_command({"-o", "-", path_of("board.net"), path_of("semis.lbr")}).out);
     EXPECT_EQ(asked.size(), 2);  // only the two conversions above asked
+
+    // A board is not asked for: where the converter refuses it, its problems are shown and
+    // nothing is written, with one library as with several.
+    w.libraryChoice().board = true;
+    for (const QStringList& libraries :
+         {QStringList{in_folder("passives.lbr"), in_folder("semis.lbr")}, QStringList{}}) {
+        w.libraryChoice().libraries = libraries;
+        std::vector<std::string> arguments{"--board", "-o", "-", path_of("board.net")};
+        if (libraries.isEmpty()) {
+            files("lst_lib")->setFileName("semis.lbr");  // the library picked counts as one
+            arguments.push_back(path_of("semis.lbr"));
+        } else {
+            arguments.insert(arguments.end(), {path_of("passives.lbr"), path_of("semis.lbr")});
+        }
+        const auto refused = run_command(arguments);
+        ASSERT_EQ(refused.status, 3);
+        EXPECT_TRUE(refused.out.empty());
+        w.cmd_do_Click();
+        wait_for_check();
+        EXPECT_EQ(shown.size(), 2u);
+        EXPECT_EQ(asked.size(), 2);
+        EXPECT_FALSE(QFile::exists(script_in_folder("board.brd")));
+        const QString netlist = QString::fromStdString(path_of("board.net")) + ':';
+        QStringList said = QString::fromStdString(refused.err).split('\n', Qt::SkipEmptyParts);
+        for (QString& line : said)
+            line.remove(0, netlist.size());
+        EXPECT_EQ(problem_rows(), said);
+    }
 }
 
 TEST_F(CheckWindowTest, MapErrorsAreListedAndNothingIsWritten)
