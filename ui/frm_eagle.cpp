@@ -110,9 +110,9 @@ frm_eagle::frm_eagle(QWidget* parent, Load load)
     connect(ui->About, &QAction::triggered, this, [this] { About_Click(1); });
     connect(libraries, &QAction::triggered, this, &frm_eagle::Libraries_Click);
     connect(check, &QAction::triggered, this, &frm_eagle::Check_Click);
-    ask_write_anyway_ = [](const QString& text, QWidget* parent) {
+    ask_write_anyway_ = [](const QString& text, QWidget* owner) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Malvor - Warning"),
-                        malvor::shown_lines(text), QMessageBox::NoButton, parent);
+                        malvor::shown_lines(text), QMessageBox::NoButton, owner);
         box.setTextFormat(Qt::PlainText);
         QPushButton* write = box.addButton(
             QStringLiteral("&Write anyway"), QMessageBox::AcceptRole);
