@@ -92,7 +92,8 @@ std::string millimetres(std::int64_t micrometres)
     const bool negative = micrometres < 0;
     const auto magnitude = negative ? 0 - static_cast<std::uint64_t>(micrometres)
                                     : static_cast<std::uint64_t>(micrometres);
-    std::string text = (negative ? "-" : "") + std::to_string(magnitude / 1000);
+    std::string text = negative ? "-" : "";
+    text += std::to_string(magnitude / 1000);
     if (auto fraction = magnitude % 1000) {
         std::string digits = std::to_string(1000 + fraction).substr(1);
         digits.erase(digits.find_last_not_of('0') + 1);

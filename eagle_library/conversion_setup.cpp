@@ -140,7 +140,7 @@ std::unique_ptr<CheckedNetlist> check_with_libraries(const NetlistTables& tables
                                                      CheckedOutput output)
 {
     auto cancelled = [cancel] { return cancel && cancel->load(); };
-    auto run = std::make_unique<CheckedNetlist>(CheckedNetlist{tables, {}, {}, {}, {}, {}});
+    auto run = std::make_unique<CheckedNetlist>(CheckedNetlist{tables, {}, {}, {}, {}, {}, {}});
     run->library_paths = std::move(library_paths);
     run->map_path = std::move(map_path);
     const bool board = output == CheckedOutput::board;

@@ -17,15 +17,19 @@ namespace {
 using malvor::testing_support::read_bytes;
 using malvor::testing_support::run_command;
 
+// Made absolute while the working folder is the build's: under Wine the sources' paths have no
+// drive, and would be taken on the drive of the scratch folder.
+const QString test_data = QFileInfo(QStringLiteral(MALVOR_TEST_DATA)).absoluteFilePath() + '/';
+const QString examples = QFileInfo(QStringLiteral(MALVOR_EXAMPLES_DIR)).absoluteFilePath() + '/';
+
 class CheckWindowTest : public WindowTest {
 protected:
     void SetUp() override
     {
         WindowTest::SetUp();
         for (const char* name : {"passives.lbr", "semis.lbr"})
-            ASSERT_TRUE(QFile::copy(QStringLiteral(MALVOR_TEST_DATA "/") + name, in_folder(name)));
-        ASSERT_TRUE(
-            QFile::copy(QStringLiteral(MALVOR_EXAMPLES_DIR "/board.net"), in_folder("board.net")));
+            ASSERT_TRUE(QFile::copy(test_data + name, in_folder(name)));
+        ASSERT_TRUE(QFile::copy(examples + "board.net", in_folder("board.net")));
     }
     // The main window with its file dialogs answered from `next_*`, and what it asks recorded.
     frm_eagle& open_checking()
@@ -110,7 +114,7 @@ protected:
 
 TEST_F(CheckWindowTest, LibrariesKeepTheirOrderBetweenRunsAndMissingOnesAreShown)
 {
-    ASSERT_TRUE(QFile::copy(QStringLiteral(MALVOR_TEST_DATA "/parts.lbr"), in_folder("parts.lbr")));
+    ASSERT_TRUE(QFile::copy(test_data + "parts.lbr", in_folder("parts.lbr")));
     write_file("board-map.csv", "footprint,package\n");
     frm_eagle& w = open_checking();
     QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
