@@ -208,11 +208,11 @@ int main(int argc, char** argv)
             std::ofstream(folder / "near.lbr", std::ios::binary) << text;
             const double mb = static_cast<double>(text.size()) / 1e6;
             std::string().swap(text);
-            auto check = best_run({converter, "--check", (folder / "one.net").string(),
-                                   (folder / "near.lbr").string()},
-                                  3);
+            auto near = best_run({converter, "--check", (folder / "one.net").string(),
+                                  (folder / "near.lbr").string()},
+                                 3);
             std::printf("library of %.1f MB of %s: check %.3f s, %.1f MB peak (%.2fx)\n", mb, what,
-                        check.seconds, check.peak_mb, check.peak_mb / mb);
+                        near.seconds, near.peak_mb, near.peak_mb / mb);
         }
     }
     std::filesystem::remove_all(folder);
