@@ -92,8 +92,10 @@ std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
                                               const std::vector<std::string>& pins, PartKind kind,
                                               std::size_t at_most)
 {
-    auto [cached, added] = found_.try_emplace(lower_ascii(wanted));
-    if (added) {
+    // Not a structured binding: the lambdas below use it, which clang 14 does not allow.
+    const auto emplaced = found_.try_emplace(lower_ascii(wanted));
+    const auto cached = emplaced.first;
+    if (emplaced.second) {
         const NameForms forms(wanted);
         const auto reading = read_package_name(wanted);
         const auto family = family_number(reading.family);
