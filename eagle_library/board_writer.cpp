@@ -381,7 +381,10 @@ std::string BoardDocument::write(const BoardNets& nets, const Placement& placeme
             added.append_attribute("name") = utf8_text(choices_.libraries()[library].name).c_str();
             packages = added.append_child("packages");
         }
-        packages.append_copy(drawings_.libraries_[library]->packages[package]);
+        auto copy = packages.append_copy(drawings_.libraries_[library]->packages[package]);
+        // A package written without a name is found by the empty name; its elements name it so.
+        if (!copy.attribute("name"))
+            copy.prepend_attribute("name") = "";
     }
     board.append_child("attributes");
     board.append_child("variantdefs");
