@@ -6,7 +6,12 @@ set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
-rm -rf "$WINEPREFIX"
+# The old server's programs may still be ending, and writing into the prefix meanwhile.
+for _ in $(seq 10); do
+  rm -rf "$WINEPREFIX" 2>/dev/null && break
+  sleep 1
+done
+[ ! -e "$WINEPREFIX" ] || { echo "cannot remove the old Wine prefix: $WINEPREFIX" >&2; exit 1; }
 mkdir -p "$WINEPREFIX"
 # Set up with a server of its own, then wait until it has ended: every program that the set-up
 # started (services, the desktop, the dialog saying the prefix is being updated) has ended then,
