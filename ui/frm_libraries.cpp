@@ -3,6 +3,7 @@
 #include "native_names.h"
 #include "program_look.h"
 
+#include "window_button.h"
 #include <algorithm>
 
 #include <QDir>
@@ -15,14 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent)
-{
-    auto* made = new QPushButton(text, parent);
-    made->setObjectName(QLatin1String(name));
-    made->setAutoDefault(false);
-    return made;
-}
 
 bool missing(const QString& path)
 {
@@ -45,10 +38,10 @@ frm_libraries::frm_libraries(malvor::LibraryChoice& choice, const malvor::FileDi
     libraries_ = new QListWidget(this);
     libraries_->setObjectName(QStringLiteral("lst_libraries"));
     heading->setBuddy(libraries_);
-    auto* add = button(QStringLiteral("&Add..."), "cmd_add", this);
-    remove_ = button(QStringLiteral("&Remove"), "cmd_remove", this);
-    up_ = button(QStringLiteral("&Up"), "cmd_up", this);
-    down_ = button(QStringLiteral("Do&wn"), "cmd_down", this);
+    auto* add = malvor::window_button(QStringLiteral("&Add..."), "cmd_add", this);
+    remove_ = malvor::window_button(QStringLiteral("&Remove"), "cmd_remove", this);
+    up_ = malvor::window_button(QStringLiteral("&Up"), "cmd_up", this);
+    down_ = malvor::window_button(QStringLiteral("Do&wn"), "cmd_down", this);
     auto* buttons = new QVBoxLayout;
     for (QPushButton* each : {add, remove_, up_, down_})
         buttons->addWidget(each);
@@ -61,8 +54,8 @@ frm_libraries::frm_libraries(malvor::LibraryChoice& choice, const malvor::FileDi
     map_ = new QLabel(this);
     map_->setObjectName(QStringLiteral("lbl_map"));
     map_->setTextFormat(Qt::PlainText);
-    auto* choose = button(QStringLiteral("Choose &map..."), "cmd_map", this);
-    no_map_ = button(QStringLiteral("&No map"), "cmd_no_map", this);
+    auto* choose = malvor::window_button(QStringLiteral("Choose &map..."), "cmd_map", this);
+    no_map_ = malvor::window_button(QStringLiteral("&No map"), "cmd_no_map", this);
     auto* map_row = new QHBoxLayout;
     map_row->addWidget(map_heading);
     map_row->addWidget(map_, 1);
@@ -76,7 +69,7 @@ frm_libraries::frm_libraries(malvor::LibraryChoice& choice, const malvor::FileDi
     map_errors_->setObjectName(QStringLiteral("lst_map_errors"));
     grid->addWidget(errors_heading_, 3, 0, 1, 2);
     grid->addWidget(map_errors_, 4, 0, 1, 2);
-    auto* close = button(QStringLiteral("Close"), "cmd_close", this);
+    auto* close = malvor::window_button(QStringLiteral("Close"), "cmd_close", this);
     grid->addWidget(close, 5, 1);
 
     connect(add, &QPushButton::clicked, this, &frm_libraries::add);

@@ -2,6 +2,7 @@
 
 #include "check_report.h"
 #include "program_look.h"
+#include "window_button.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -12,18 +13,6 @@
 #include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent)
-{
-    auto* made = new QPushButton(text, parent);
-    made->setObjectName(QLatin1String(name));
-    made->setAutoDefault(false);
-    return made;
-}
-
-}  // namespace
 
 frm_problems::frm_problems(QWidget* parent) : QWidget(parent, Qt::Window), problems_(this)
 {
@@ -45,10 +34,10 @@ frm_problems::frm_problems(QWidget* parent) : QWidget(parent, Qt::Window), probl
     list_->setModel(&problems_);
     list_->header()->setStretchLastSection(true);
     list_->header()->resizeSection(malvor::ProblemListModel::line_column, 60);
-    auto* check = button(QStringLiteral("&Check (F7)"), "cmd_check", this);
-    suggest_ = button(QStringLiteral("&Suggest map..."), "cmd_suggest", this);
-    auto* open_map = button(QStringLiteral("&Open map"), "cmd_open_map", this);
-    auto* close = button(QStringLiteral("Close"), "cmd_close", this);
+    auto* check = malvor::window_button(QStringLiteral("&Check (F7)"), "cmd_check", this);
+    suggest_ = malvor::window_button(QStringLiteral("&Suggest map..."), "cmd_suggest", this);
+    auto* open_map = malvor::window_button(QStringLiteral("&Open map"), "cmd_open_map", this);
+    auto* close = malvor::window_button(QStringLiteral("Close"), "cmd_close", this);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* each : {check, suggest_, open_map})
         buttons->addWidget(each);
