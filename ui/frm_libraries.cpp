@@ -2,8 +2,8 @@
 
 #include "native_names.h"
 #include "program_look.h"
-
 #include "window_button.h"
+
 #include <algorithm>
 
 #include <QDir>
