@@ -151,6 +151,7 @@ TEST(PackageHints, NamesReadAsPackagesAreNamed)
         {"DPAK", "Q5", "", three, "TO252", true},
         {"1X4", "J5", "", pins(4), "1X04", true},
         {"CAP2012", "C9", "", two, "C0805", true},      // a metric code
+        {"CAP1608", "C11", "", two, "C0603", true},     // and another
         {"TO-92", "Q6", "", {"b", "c", "e"}, "TO92-EBC", true},  // fits, though farther
         {"SOT-23-5_HandSoldering", "U20", "", three, "SOT23-5", true},  // 3 of 5 pins used
         {"sm2010", "C10", "", two, "2010-C", true},     // kinds from the descriptions
