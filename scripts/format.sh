@@ -13,6 +13,6 @@ elif [ $# -gt 0 ]; then
   exit 2
 fi
 
-folders=(conversion eagle_library cli ui app tests bench fuzz)
+folders=(conversion library mapping board check cli ui app tests bench fuzz)
 mapfile -t files < <(find "${folders[@]}" -type f \( -name '*.cpp' -o -name '*.h' \) | sort)
 clang-format --style=file "${mode[@]}" "${files[@]}"

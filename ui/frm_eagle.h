@@ -105,6 +105,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The Tools menu (frm_eagle_tools.cpp).
+    void addToolsMenu();
     void report(const malvor::Message& message);
     void reveal();
     void readNetlist(const QString& path);

@@ -4,6 +4,11 @@
 
 namespace malvor {
 
+QString reason_text(const std::string& reason)
+{
+    return QString::fromLocal8Bit(reason.data(), static_cast<qsizetype>(reason.size()));
+}
+
 Message error_message(const QString& text)
 {
     return {QStringLiteral("Malvor - Error"), text, QMessageBox::Critical, QMessageBox::Ok};

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace malvor {
 
@@ -18,7 +19,9 @@ struct Message {
 };
 
 Message error_message(const QString& text);  // "Malvor - Error", critical, OK
-Message info_message(const QString& text);   // "Malvor - Info", no icon, OK and Cancel
+// A reason from the system (an error code's message), in its code page, as a message's line.
+QString reason_text(const std::string& reason);
+Message info_message(const QString& text);  // "Malvor - Info", no icon, OK and Cancel
 
 std::unique_ptr<QMessageBox> make_message_box(const Message& message, QWidget* parent);
 

@@ -1,8 +1,10 @@
 // The package map and several libraries: the map's syntax and its errors, which row decides,
 // library order, pin renames and quoting in the script, the check without a library, and a
-// suggested map taken as it is by the next run, and the packages the hints read footprint names
-// as. Fixtures: passives.lbr, semis.lbr and general.lbr.
+// suggested map taken as it is by the next run, the packages the hints read footprint names
+// as, and the package names close to one that is missing. Fixtures: passives.lbr, semis.lbr and
+// general.lbr.
 #include "package_map.h"
+#include "close_names.h"
 #include "command_run.h"
 #include "package_hints.h"
 
@@ -468,6 +470,31 @@ TEST_F(Libraries, KindRowsReadBackThroughTheMap)
     run({"-o", "-", "--map", twice.string(), mixed.string(), general, passives}, 1, &err);
     EXPECT_EQ(err, twice.string() +
                        ":12: another row for component 'r*' and footprint 'SM0805' is on line 5\n");
+}
+
+// Up to two edits apart, and fewer than half the longer name's characters.
+TEST(CloseNames, DistanceLimitsAtBothEnds)
+{
+    struct Case {
+        const char* wanted;
+        const char* name;
+        std::size_t distance;  // SIZE_MAX: not close
+    };
+    const Case cases[] = {
+        {"sot23", "SOT-23", 0},       {"SOT-23", "sot_23", 0},    {"R0806", "R0805", 1},
+        {"T-23", "SOT-23", 2},        {"SOT-23", "T-23", 2},      {"ZSOT-23", "SOT-23Z", 2},
+        {"R0805", "R0608", 2},        {"1X02", "1Y02", 1},        {"1Y03", "1X02", SIZE_MAX},
+        {"R0805", "R1206", SIZE_MAX}, {"23", "SOT-23", SIZE_MAX}, {"DIL8", "DIL18", 1},
+        {"-", "+", SIZE_MAX},
+    };
+    for (const auto& c : cases) {
+        auto found = close_names(c.wanted, {"other", c.name});
+        const auto distance = found.empty() ? SIZE_MAX : found[0].distance;
+        EXPECT_EQ(distance, c.distance) << c.wanted << " " << c.name;
+        if (!found.empty()) {
+            EXPECT_EQ(found[0].index, 1u);
+        }
+    }
 }
 
 }  // namespace

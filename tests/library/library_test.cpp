@@ -1,6 +1,4 @@
-// Packages and pads of XML EAGLE libraries, files that are no such library, and the package
-// names close to one that is missing.
-#include "close_names.h"
+// Packages and pads of XML EAGLE libraries, and files that are no such library.
 #include "eagle_library.h"
 #include "temp_folder.h"
 
@@ -97,31 +95,6 @@ TEST(EagleLibraryReader, ALaterPackageOfTheSameNameAddsNothing)
     ASSERT_EQ(result.library.package_count(), 2u);
     EXPECT_EQ(result.library.find_pad(result.library.find_package("p"), "2"), EagleLibrary::none);
     EXPECT_EQ(result.library.pad_count(result.library.find_package("Q")), 1u);
-}
-
-// Up to two edits apart, and fewer than half the longer name's characters.
-TEST(CloseNames, DistanceLimitsAtBothEnds)
-{
-    struct Case {
-        const char* wanted;
-        const char* name;
-        std::size_t distance;  // SIZE_MAX: not close
-    };
-    const Case cases[] = {
-        {"sot23", "SOT-23", 0},       {"SOT-23", "sot_23", 0},    {"R0806", "R0805", 1},
-        {"T-23", "SOT-23", 2},        {"SOT-23", "T-23", 2},      {"ZSOT-23", "SOT-23Z", 2},
-        {"R0805", "R0608", 2},        {"1X02", "1Y02", 1},        {"1Y03", "1X02", SIZE_MAX},
-        {"R0805", "R1206", SIZE_MAX}, {"23", "SOT-23", SIZE_MAX}, {"DIL8", "DIL18", 1},
-        {"-", "+", SIZE_MAX},
-    };
-    for (const auto& c : cases) {
-        auto found = close_names(c.wanted, {"other", c.name});
-        const auto distance = found.empty() ? SIZE_MAX : found[0].distance;
-        EXPECT_EQ(distance, c.distance) << c.wanted << " " << c.name;
-        if (!found.empty()) {
-            EXPECT_EQ(found[0].index, 1u);
-        }
-    }
 }
 
 }  // namespace
