@@ -390,6 +390,24 @@ public:
         }
         placement_.origins.assign(count_, {});
         placement_.turns.assign(count_, 0);
+        roles_ = habits.roles;
+        roles_.resize(count_, PartRole::ordinary);
+        // Connectors line at most half the square's sides; more of them are packed with the
+        // rest, as a board of many connectors has them inside too.
+        double all = 0;
+        for (std::size_t p = 0; p < count_; ++p)
+            if (roles_[p] == PartRole::ordinary || roles_[p] == PartRole::connector)
+                all += area(p);
+        double room = 2 * std::sqrt(all / 0.8);
+        for (std::size_t p = 0; p < count_; ++p) {
+            if (roles_[p] != PartRole::connector)
+                continue;
+            const auto length = double(std::max(boxes_[p].width(), boxes_[p].height()) + gap_);
+            if (length <= room)
+                room -= length;
+            else
+                roles_[p] = PartRole::ordinary;
+        }
     }
 
     Placement run()
@@ -404,10 +422,7 @@ public:
     }
 
 private:
-    PartRole role(std::size_t p) const
-    {
-        return habits_.roles.empty() ? PartRole::ordinary : habits_.roles[p];
-    }
+    PartRole role(std::size_t p) const { return roles_[p]; }
     bool packed(std::size_t p) const { return role(p) == PartRole::ordinary; }
     Point offset(std::uint32_t entry) const
     {
@@ -446,6 +461,7 @@ private:
     std::int64_t gap_, margin_;
     std::size_t count_;
     PartsNets graph_;
+    std::vector<PartRole> roles_;  // as the habits say, connectors beyond the room packed
     std::vector<Extent> boxes_;    // the extents with their origins
     std::vector<Vector2> middle_;  // where each part's middle should go
     std::vector<Side> side_;       // of each connector

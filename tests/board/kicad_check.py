@@ -6,8 +6,8 @@ Usage: kicad_check.py MALVOR_CONVERT DATA_DIR EXAMPLES_DIR WORK_DIR
 
 Writes the boards (the examples, a board mixing three libraries with a map, names KiCad renames,
 a board with a one-node net and a doubled pin, a generated board of 1,000 parts), loads a copy of
-each in KiCad and checks: every element is a footprint of its package; the pads of every signal
-are on one KiCad net and the nets of different signals differ; no two footprints' bounding boxes
+each in KiCad and checks: every element is a footprint of its package; every pad of a signal
+where the element's place and turn put it; the pads of every signal are on one KiCad net and the nets of different signals differ; no two footprints' bounding boxes
 overlap; all lie inside the Edge.Cuts outline. Prints the airwire length against random
 shuffles of the same places, the outline's shape and its area against the parts' for each.
 """
@@ -67,6 +67,23 @@ def check_board(path, work):
     name = os.path.basename(path)
     tree = ET.parse(path).getroot()
     elements = {e.get("name"): e.get("package") for e in tree.iter("element")}
+    # Where each contact's pad should be: its package's pad turned as the element's rot says.
+    pads_of_package = {}
+    for library in tree.iter("library"):
+        for package in library.iter("package"):
+            pads_of_package[(library.get("name"), package.get("name"))] = {
+                pad.get("name"): (float(pad.get("x")), float(pad.get("y")))
+                for pad in package if pad.tag in ("pad", "smd")}
+    expected_pad = {}
+    for e in tree.iter("element"):
+        turns = {"": 0, "R0": 0, "R90": 1, "R180": 2, "R270": 3}.get(e.get("rot", ""))
+        if turns is None:
+            fail(os.path.basename(path), f"{e.get('name')} has rot {e.get('rot')}")
+            continue
+        for pad, (x, y) in pads_of_package.get((e.get("library"), e.get("package")), {}).items():
+            for _ in range(turns):
+                x, y = -y, x
+            expected_pad[(e.get("name"), pad)] = (float(e.get("x")) + x, float(e.get("y")) + y)
     signals = {s.get("name"): [(c.get("element"), c.get("pad")) for c in s.iter("contactref")]
                for s in tree.iter("signal")}
     copy = os.path.join(work, "kicad-" + name)
@@ -102,6 +119,12 @@ def check_board(path, work):
                 codes.add(pad.GetNetCode())
             position, origin = pads[0].GetPosition(), fp.GetPosition()
             offsets[(element, pad_name)] = (position.x - origin.x, -(position.y - origin.y))
+            # The pad where the board's element, turned, puts it (KiCad's y grows downwards).
+            want = expected_pad.get((element, pad_name))
+            if want and (abs(position.x / 1e6 - want[0]) > 0.002
+                         or abs(-position.y / 1e6 - want[1]) > 0.002):
+                fail(name, f"pad {pad_name} of {element} at ({position.x / 1e6}, "
+                           f"{-position.y / 1e6}), not at {want}")
         if len(codes) != 1 or 0 in codes:
             fail(name, f"signal {signal}: pads on nets {sorted(codes)}")
         elif codes:
@@ -150,6 +173,9 @@ def check_board(path, work):
     mm = 1e6
     width, height = (max(xs) - min(xs)) / mm, (max(ys) - min(ys)) / mm
     parts = sum((r - l + mm) * (b - t + mm) for l, t, r, b, _ in boxes) / mm / mm
+    if name == "generated.brd" and (ratio > 0.75 or width * height > 2 * parts):
+        fail(name, f"airwires {ratio:.2f} of random places, outline {width * height / parts:.2f} "
+                   "times the parts' area (at most 0.75 and 2)")
     print(f"{name}: {len(footprints)} footprints, {len(signals)} signals; airwires "
           f"{placed / mm:.1f} mm, {ratio:.2f} of random places; outline {width:.1f} x "
           f"{height:.1f} mm, {width * height / parts if parts else 0:.2f} times the parts' area")
