@@ -73,7 +73,8 @@ struct RandomBoard {
     PartNets nets;
 };
 
-RandomBoard random_board(std::size_t parts, unsigned seed)
+// `catalogue`: the parts of a few packages only, as on real boards, where many are alike.
+RandomBoard random_board(std::size_t parts, unsigned seed, bool catalogue = false)
 {
     std::mt19937 random(seed);
     RandomBoard board;
@@ -87,6 +88,14 @@ RandomBoard random_board(std::size_t parts, unsigned seed)
         const auto h = large ? size(5000, 20000) : size(500, 3000);
         const auto x = -size(0, static_cast<int>(w)), y = -size(0, static_cast<int>(h));
         board.extents.push_back({x, y, x + w, y + h});
+        if (catalogue) {
+            constexpr Extent packages[] = {{-800, -400, 800, 400},
+                                           {-800, -400, 800, 400},
+                                           {-1500, -700, 1500, 700},
+                                           {-2500, -2000, 2500, 2000},
+                                           {-1300, -1300, 11300, 1300}};
+            board.extents.back() = packages[random() % 5];
+        }
     }
     auto add_net = [&](std::vector<std::uint32_t> members) {
         board.nets.parts.insert(board.nets.parts.end(), members.begin(), members.end());
@@ -193,9 +202,13 @@ void expect_apart_and_inside(const std::vector<Extent>& extents, const Placement
 TEST(Placement, ApartInsideSquareDenseAndConnectedPartsNear)
 {
     for (std::size_t parts : {0, 1, 2, 7, 20, 60, 500, 2000}) {
-        for (unsigned seed : {1u, 2u, 3u}) {
+        for (unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
+            // Seeds from 4 on: parts of a few packages.
+            const bool catalogue = seed > 3;
+            if (catalogue && parts > 500)
+                continue;
             const std::string what = std::to_string(parts) + " parts, seed " + std::to_string(seed);
-            const auto board = random_board(parts, seed);
+            const auto board = random_board(parts, seed, catalogue);
             const auto placement = place_parts(board.extents, board.nets);
             ASSERT_EQ(placement.origins.size(), parts) << what;
             ASSERT_EQ(placement.turns.size(), parts) << what;

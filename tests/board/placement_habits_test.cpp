@@ -147,16 +147,15 @@ TEST(PlacementHabits, TheDecouplingCapacitorBesideItsIcsSupplyPin)
     std::uint32_t capacitors[5];
     for (auto& c : capacitors)
         c = board.add({-800, -400, 800, 400});
-    board.net({{capacitors[1], {-700, 0}}, {capacitors[2], {-700, 0}}, {1, {800, 0}}});
-    board.net({{capacitors[3], {-700, 0}}, {capacitors[4], {-700, 0}}, {2, {800, 0}}});
+    // The other capacitors (on no ground) each on a pin of the IC beside the supply pin: they
+    // crowd the place beside it.
+    board.net({{capacitors[1], {-700, 0}}, {0, {5000, 3000}}});
+    board.net({{capacitors[2], {-700, 0}}, {0, {5000, 2000}}});
+    board.net({{capacitors[3], {-700, 0}}, {0, {4000, 5000}}});
+    board.net({{capacitors[4], {-700, 0}}, {0, {3000, 5000}}});
     const auto pin = board.net({{0, supply}, {capacitors[0], {-700, 0}}, {3, {800, 0}}});
-    board.net({{0, {-5000, 4000}},
-               {capacitors[0], {700, 0}},
-               {capacitors[1], {700, 0}},
-               {capacitors[2], {700, 0}},
-               {capacitors[3], {700, 0}},
-               {capacitors[4], {700, 0}}});
-    const std::vector<std::string_view> net_names{"A", "B", "C", "D", "E", "VCC", "GND"};
+    board.net({{0, {-5000, 4000}}, {capacitors[0], {700, 0}}});
+    const std::vector<std::string_view> net_names{"A", "B", "C", "D", "E", "F", "G", "VCC", "GND"};
     const std::vector<std::string_view> part_names{
         "U1", "R1", "R2", "R3", "C1", "C2", "C3", "C4", "C5"};
     const std::vector<std::uint32_t> pads{16, 2, 2, 2, 2, 2, 2, 2, 2};
