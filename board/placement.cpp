@@ -875,10 +875,37 @@ void Placer::edges_and_corners()
 
     // Connectors in a row along their side, in the order of their places, each turned so that
     // its pads lie towards the inside and, where they lie in its middle, along the side.
+    // Each on the side nearest the packed pins its small nets join, as packed; where they are
+    // along that side, its row is ordered by.
     std::vector<std::uint32_t> connectors[4];
-    for (std::uint32_t p = 0; p < count_; ++p)
-        if (role(p) == PartRole::connector)
-            connectors[side_[p]].push_back(p);
+    for (std::uint32_t p = 0; p < count_; ++p) {
+        if (role(p) != PartRole::connector)
+            continue;
+        double sx = 0, sy = 0;
+        int pins = 0;
+        for (auto at = graph_.first[p]; at < graph_.first[p + 1]; ++at) {
+            const auto net = graph_.net_of_entry[graph_.of_part[at]];
+            if (nets_.starts[net + 1] - nets_.starts[net] > local_net)
+                continue;
+            for (auto n = nets_.starts[net]; n < nets_.starts[net + 1]; ++n) {
+                const auto q = nets_.parts[n];
+                if (!packed(q))
+                    continue;
+                const Point pin = turned(offset(n), placement_.turns[q]);
+                sx += double(placement_.origins[q].x + pin.x);
+                sy += double(placement_.origins[q].y + pin.y);
+                ++pins;
+            }
+        }
+        if (pins > 0 && any) {
+            const double cx = sx / pins, cy = sy / pins;
+            const double distance[] = {cy - double(core_y1), double(core_x2) - cx,
+                                       double(core_y2) - cy, cx - double(core_x1)};
+            side_[p] = static_cast<Side>(std::min_element(distance, distance + 4) - distance);
+            middle_[p] = {cx, cy};
+        }
+        connectors[side_[p]].push_back(p);
+    }
     for (int s = 0; s < 4; ++s) {
         auto& row = connectors[s];
         const bool horizontal = s == bottom || s == top;
