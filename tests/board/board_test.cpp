@@ -216,9 +216,11 @@ TEST(Placement, ApartInsideSquareDenseAndConnectedPartsNear)
             EXPECT_EQ(again.origins, placement.origins) << what;
             EXPECT_EQ(again.turns, placement.turns) << what;
             expect_apart_and_inside(board.extents, placement, what);
-            if (parts < 60)
-                continue;  // a few large parts decide small boards
+            if (parts < 20)
+                continue;  // a few parts, a few ways to place them
             EXPECT_LE(shuffled_ratio(board, placement, seed), 0.75) << what;
+            if (parts < 60)
+                continue;  // the margin decides a small board's area
             double area = 0;
             for (const auto& e : board.extents)
                 area += double(e.width() + part_gap) * double(e.height() + part_gap);
