@@ -140,6 +140,42 @@ TEST(PlacementHabits, ConnectorsOnTheEdgeTheirPadsInward)
     }
 }
 
+// On the side nearest the part it joins, and beside it along that side.
+TEST(PlacementHabits, AConnectorOnTheSideOfThePartsItJoins)
+{
+    for (std::uint32_t joined = 1; joined <= 8; ++joined) {
+        auto board = ic_with_resistors(8);
+        // A large display, each resistor also on a pin at its corner: where they end up is the
+        // packing's, not the spread's.
+        const auto display = board.add({0, 0, 40000, 25000});
+        for (std::uint32_t r = 1; r <= 8; ++r)
+            board.net({{r, {0, 0}}, {display, {1000 + 500 * std::int64_t{r}, 1000}}});
+        const auto j = board.add({-2540, -1270, 2540, 1270}, PartRole::connector);
+        board.net({{joined, {800, 0}}, {j, {0, 0}}});
+        const auto placement = place_parts(board.extents, board.nets, board.habits);
+        expect_no_overlap(board, placement);
+        const auto& outline = placement.outline;
+        // The packed parts' box, and the pin the connector joins.
+        Extent packed = placed(board, placement, 0);
+        for (std::uint32_t p = 1; p < j; ++p) {
+            const auto b = placed(board, placement, p);
+            packed = {std::min(packed.x1, b.x1), std::min(packed.y1, b.y1),
+                      std::max(packed.x2, b.x2), std::max(packed.y2, b.y2)};
+        }
+        const auto pin = turned(Point{800, 0}, placement.turns[joined]);
+        const double px = double(placement.origins[joined].x + pin.x);
+        const double py = double(placement.origins[joined].y + pin.y);
+        // Bottom, right, top, left: how far the pin is from each, which the connector touches.
+        const double distance[] = {py - double(packed.y1), double(packed.x2) - px,
+                                   double(packed.y2) - py, px - double(packed.x1)};
+        const auto c = placed(board, placement, j);
+        const bool touches[] = {c.y1 == outline_margin, c.x2 == outline.x2 - outline_margin,
+                                c.y2 == outline.y2 - outline_margin, c.x1 == outline_margin};
+        const auto nearest = std::min_element(distance, distance + 4) - distance;
+        EXPECT_TRUE(touches[nearest]) << "joined to part " << joined;
+    }
+}
+
 TEST(PlacementHabits, TheDecouplingCapacitorBesideItsIcsSupplyPin)
 {
     auto board = ic_with_resistors(3);
