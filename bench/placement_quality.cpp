@@ -7,7 +7,8 @@
 // For each board: the airwires (a spanning tree over each net's pads) of Malvor's placement of
 // its footprints, against the same places given to the parts at random (median of five
 // shuffles, each part keeping its turn), beside the same ratio for the designer's placement;
-// and the overlaps and parts outside the outline (both should be none).
+// and the overlaps and parts outside the outline (both should be none). Needs KiCad's Python
+// module and its demo boards (`scripts/deps.sh kicad kicad-demos`).
 
 #include "placement.h"
 #include "placement_habits.h"
