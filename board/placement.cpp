@@ -1150,9 +1150,11 @@ double airwire_length(const std::vector<Point>& points, const std::vector<std::u
             for (std::size_t k = 0; k < size; ++k) {
                 if (reach[k] < 0)
                     continue;
+                // sqrt, not hypot: its last bits differ between C libraries, and these lengths
+                // choose between placements.
                 const Point to = points[first + k];
-                reach[k] = std::min(
-                    reach[k], std::hypot(double(to.x - from.x), double(to.y - from.y)));
+                const double dx = double(to.x - from.x), dy = double(to.y - from.y);
+                reach[k] = std::min(reach[k], std::sqrt(dx * dx + dy * dy));
                 if (reach[k] < shortest) {
                     shortest = reach[k];
                     next = k;
