@@ -1,14 +1,58 @@
-// The hints for a footprint no library holds: the packages footprint names read as and the
-// kinds of packages. Fixture: general.lbr.
+// The hints for a footprint no library holds: the packages footprint names read as, the kinds
+// of parts and packages, the LED and diode rules, and the ranking's order, each case with
+// libraries written here so that edit distance alone would choose otherwise. Fixture:
+// general.lbr.
 #include "package_hints.h"
 #include "command_run.h"
+#include "suggested_map.h"
+#include "tango_reader.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace malvor {
 namespace {
 
 using namespace testing_support;
+
+// Libraries "first", "second"... holding the packages given in order, each as "NAME PAD..."
+// with its description after a '|'.
+std::vector<NamedLibrary> libraries_of(const std::vector<std::vector<std::string>>& packages)
+{
+    const char* names[] = {"first", "second", "third"};
+    std::vector<NamedLibrary> libraries;
+    for (std::size_t l = 0; l < packages.size(); ++l) {
+        libraries.push_back({names[l], {}});
+        for (const auto& package : packages[l]) {
+            const auto bar = package.find('|');
+            std::istringstream words(package.substr(0, bar));
+            std::string name, pad;
+            words >> name;
+            libraries.back().library.start_package(
+                name, bar == std::string::npos ? "" : package.substr(bar + 1));
+            while (words >> pad)
+                libraries.back().library.add_pad(pad);
+        }
+    }
+    return libraries;
+}
+
+std::vector<std::string> numbered(int count)
+{
+    std::vector<std::string> numbers;
+    for (int p = 1; p <= count; ++p)
+        numbers.push_back(std::to_string(p));
+    return numbers;
+}
+
+std::string pads(int count)
+{
+    std::string text;
+    for (const auto& number : numbered(count))
+        text += ' ' + number;
+    return text;
+}
 
 // The first hint for footprint names as four kinds of schematic programs write them, for the
 // part at hand, and whether a map row may name it. The old ranking (two edits at most) gave
@@ -141,6 +185,154 @@ TEST(PackageHints, KindsFromDescriptions)
     };
     for (const auto& [description, kind] : cases)
         EXPECT_EQ(kind_of_description(description), kind) << description;
+}
+
+// Names are read whole: a prefix of another kind's letters says nothing.
+TEST(PackageHints, KindsOfComponents)
+{
+    struct Case {
+        const char* name;
+        const char* value;
+        const char* footprint;
+        PartKind kind;
+    };
+    const Case cases[] = {
+        {"LED1", "", "sm0805", PartKind::led},
+        {"FB1", "", "sm0805", PartKind::ferrite},
+        {"CN1", "", "HDR1X2", PartKind::connector},
+        {"XTAL1", "", "HC49", PartKind::crystal},
+        {"SW2", "", "", PartKind::switch_},
+        {"IC3", "", "", PartKind::ic},
+        {"D1", "", "", PartKind::diode},
+        {"D1", "", "LED_D5.0mm", PartKind::led},  // the footprint's word first
+        {"D2", "", "LED_0805_2012Metric", PartKind::led},
+        {"LD1", "", "", PartKind::none},  // no kind's letters, whole
+        {"E1", "", "sm0805", PartKind::none},
+        {"E2", "10uH", "", PartKind::inductor},
+        {"E3", "4.7\xC2\xB5", "", PartKind::capacitor},
+        {"E4", "4k7", "", PartKind::resistor},
+        {"E5", "BAT54", "", PartKind::none},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kind_of_component(c.name, c.value, c.footprint), c.kind)
+            << c.name << " " << c.value << " " << c.footprint;
+}
+
+// Libraries as public ones hold LEDs: through-hole and chip LEDs with pads "A" and "K" or "C",
+// an RGB LED of four pads, generic two-pad chip packages of no kind; and a dual diode.
+TEST(PackageHints, LedsGetLedPackages)
+{
+    const auto libraries = libraries_of({
+        {"LED3MM A K|<b>LED</b> 3 mm", "LED5MM-RGB 1 2 3 4|RGB LED", "LED5MM A K|<b>LED</b> 5 mm",
+         "LED8MM-RGB 1 2 3 4|RGB LED", "CHIPLED_0805 A C", "CHIPLED_1206 A C",
+         "SOD323-3 1 2 3|Dual diode", "SOD323 A C|Schottky diode", "SOD123 A C|Switching diode"},
+        {"0402 1 2", "0603 1 2", "0805 1 2", "1206 1 2", "LED_0603 1 2", "SOD-123 1 2",
+         "LED10MM-RGB 1 2 3 4|RGB LED", "L10 1 2"},
+    });
+    struct Case {
+        const char* footprint;
+        const char* component;
+        std::vector<std::string> pins;
+        const char* first;
+        bool row;
+    };
+    const std::vector<std::string> two = numbered(2);
+    const Case cases[] = {
+        // clang-format off
+        {"LED5", "LED1", two, "LED5MM", false},            // not the RGB LED, though it fits
+        {"LED5", "LED2", {"a", "k"}, "LED5MM", true},
+        {"LED5", "LED3", numbered(4), "LED5MM-RGB", true},  // an RGB LED uses four
+        {"LED8", "LED4", two, "LED8MM-RGB", true},          // no two-pad LED of its size
+        {"LED_D5.0mm", "D1", two, "LED5MM", false},
+        {"LED_D3.0mm", "D2", two, "LED3MM", false},
+        {"LED_0805_2012Metric", "D3", two, "CHIPLED_0805", false},  // not the generic 0805
+        {"sm0805", "LED5", two, "CHIPLED_0805", false},
+        {"CHIP-LED1206", "LED6", two, "CHIPLED_1206", false},
+        {"sm0603", "LED7", two, "LED_0603", true},
+        {"sm0402", "LED8", two, "0402", true},             // no LED of its size
+        {"LED10", "LED9", two, "LED10MM-RGB", true},        // nor a two-pad one
+        {"sm0805", "C1", two, "0805", true},               // a capacitor has no polarity
+        {"SOD-323", "D4", two, "SOD323", false},           // not the dual diode
+        {"SOD-323", "D5", numbered(3), "SOD323-3", true},
+        {"D_SOD-123", "D6", two, "SOD123", false},         // not the generic SOD-123
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        PackageHints hints(libraries);
+        const auto found = hints.ranked(
+            c.footprint, c.pins, kind_of_component(c.component, "", c.footprint));
+        ASSERT_FALSE(found.empty()) << c.footprint << " " << c.component;
+        EXPECT_EQ(hints.name(found.front()), c.first) << c.footprint << " " << c.component;
+        EXPECT_EQ(found.front().usable(), c.row) << c.footprint << " " << c.component;
+    }
+}
+
+// The ranking's order, one step of its key at a time.
+TEST(PackageHints, TheDocumentedOrder)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::string>> libraries;
+        const char* footprint;
+        const char* component;
+        std::vector<std::string> pins;
+        const char* first;  // "LIBRARY/PACKAGE"
+        bool row;
+    };
+    const std::vector<std::string> ac = {"a", "c"};
+    const Case cases[] = {
+        // clang-format off
+        {"kind before reading", {{"DO41-10 A C", "D041 A C|Rectifier diode"}}, "DO41", "D1", ac, "first/D041", true},
+        {"kind before reading and distance", {{"DO35 A C", "D0-35 A C|Small signal diode"}}, "DO-35", "D2", ac, "first/D0-35", true},
+        {"no kind stated: a usable first hint", {{"C0805 1 2", "R0805 1 2"}}, "sm0805", "E1", numbered(2), "first/C0805", true},
+        {"none stated before another kind", {{"C0805 1 2", "0805 1 2"}}, "sm0805", "R1", numbered(2), "first/0805", true},
+        {"own kind before none stated", {{"0805 1 2", "R0805 1 2"}}, "sm0805", "R2", numbered(2), "first/R0805", true},
+        {"reading before distance", {{"S0-8 1 2", "SOIC-8-N 1 2"}}, "SO-8", "U1", numbered(2), "first/SOIC-8-N", true},
+        {"distance before pad count", {{"QFN20-4X4" + pads(20), "QFN20" + pads(21)}}, "QFN-20", "U2", numbered(20), "first/QFN20", true},
+        {"pad count before library order", {{"SO-8" + pads(9)}, {"SO_8" + pads(8)}}, "SO8", "U3", numbered(8), "second/SO_8", true},
+        {"library order before name order", {{"A1 1", "A2 1", "SO_8" + pads(8)}, {"SO-8" + pads(8)}}, "SO8", "U4", numbered(8), "first/SO_8", true},
+        {"a row may name it before all", {{"SOIC8 A B", "SO08" + pads(8)}}, "SOIC-8", "U5", numbered(8), "first/SO08", true},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        const auto libraries = libraries_of(c.libraries);
+        PackageHints hints(libraries);
+        const auto found = hints.ranked(
+            c.footprint, c.pins, kind_of_component(c.component, "", c.footprint));
+        ASSERT_FALSE(found.empty()) << c.what;
+        EXPECT_EQ(libraries[found.front().library].name + "/" + hints.name(found.front()), c.first)
+            << c.what;
+        EXPECT_EQ(found.front().usable(), c.row) << c.what;
+    }
+}
+
+// The rows as the suggested map writes them: LEDs commented with the reason, and a "P$N"
+// rename only for the pins the package lacks as they are.
+TEST(PackageHints, SuggestedRowsForLedsAndRenames)
+{
+    const auto libraries = libraries_of({
+        {"LED5MM-RGB 1 2 3 4|RGB LED", "LED5MM A K|<b>LED</b> 5 mm", "CHIPLED_0805 A C",
+         "0805 1 2"},
+        {"TO92 1 P$1 P$2 P$3"},
+    });
+    auto part = [](const char* name, const char* footprint) {
+        return std::string("[\r\n") + name + "\r\n" + footprint + "\r\nV\r\n\r\n\r\n\r\n]\r\n";
+    };
+    const auto tables = read_tango(
+        part("LED1", "sm0805") + part("LED2", "LED5-RGB") + part("Q1", "TO-92") +
+        "(\r\nA\r\nLED1-1\r\nLED2-1\r\nQ1-1\r\n)\r\n(\r\nB\r\nLED1-2\r\nLED2-2\r\nQ1-2\r\n"
+        "Q1-3\r\n)\r\n");
+    const std::vector<MapRow> rows;
+    const PackageChoices choices(tables, libraries, rows);
+    EXPECT_EQ(suggested_map(tables, choices),
+              "footprint,package,library,pins\n"
+              "# 'sm0805': none fits; 'CHIPLED_0805' (first, LED, pads 'A', 'C') lacks pads '1', "
+              "'2'; other candidates: '0805' (first)\n#sm0805,CHIPLED_0805,first,\n"
+              "# 'LED5-RGB': none fits; 'LED5MM-RGB' (first, LED, pads '1', '2', '3', '4') has 4 "
+              "pads where a package of the part's kind (LED) has 2; other candidates: 'LED5MM' "
+              "(first, pads 'A', 'K')\n#LED5-RGB,LED5MM-RGB,first,\n"
+              "# 'TO-92': 'TO92' (second, pads '1', 'P$1', 'P$2', 'P$3'); no other candidates\n"
+              "TO-92,TO92,second,2=P$2 3=P$3\n");
 }
 
 }  // namespace
