@@ -227,7 +227,7 @@ TEST(PackageHints, LedsGetLedPackages)
          "LED8MM-RGB 1 2 3 4|RGB LED", "CHIPLED_0805 A C", "CHIPLED_1206 A C",
          "SOD323-3 1 2 3|Dual diode", "SOD323 A C|Schottky diode", "SOD123 A C|Switching diode"},
         {"0402 1 2", "0603 1 2", "0805 1 2", "1206 1 2", "LED_0603 1 2", "SOD-123 1 2",
-         "LED10MM-RGB 1 2 3 4|RGB LED", "L10 1 2"},
+         "LED10MM-RGB 1 2 3 4|RGB LED", "L10 1 2", "LED3 A K"},
     });
     struct Case {
         const char* footprint;
@@ -242,7 +242,7 @@ TEST(PackageHints, LedsGetLedPackages)
         {"LED5", "LED1", two, "LED5MM", false},            // not the RGB LED, though it fits
         {"LED5", "LED2", {"a", "k"}, "LED5MM", true},
         {"LED5", "LED3", numbered(4), "LED5MM-RGB", true},  // an RGB LED uses four
-        {"LED8", "LED4", two, "LED8MM-RGB", true},          // no two-pad LED of its size
+        {"LED8", "LED4", two, "LED8MM-RGB", true},          // LED3 is close, but 3 mm
         {"LED_D5.0mm", "D1", two, "LED5MM", false},
         {"LED_D3.0mm", "D2", two, "LED3MM", false},
         {"LED_0805_2012Metric", "D3", two, "CHIPLED_0805", false},  // not the generic 0805
