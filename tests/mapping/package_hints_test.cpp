@@ -1,6 +1,6 @@
 // The hints for a footprint no library holds: the packages footprint names read as, the kinds
-// of parts and packages, the LED and diode rules, and the ranking's order, each case with
-// libraries written here so that edit distance alone would choose otherwise. Fixture:
+// of parts and packages, the LED and diode rules, and the ranking's order, most with small
+// libraries written here whose names would mislead a choice by edit distance alone. Fixture:
 // general.lbr.
 #include "package_hints.h"
 #include "command_run.h"
