@@ -1,6 +1,10 @@
 #include "checked_update.h"
 
+#include "conversion_steps.h"
+#include "file_io.h"
+
 #include <algorithm>
+#include <filesystem>
 
 namespace malvor {
 
@@ -38,6 +42,35 @@ std::string board_backup_path(const std::string& board, int number)
     const bool extension = dot != std::string::npos &&
                            (slash == std::string::npos || dot > slash + 1);
     return (extension ? board.substr(0, dot) : board) + ".b#" + std::to_string(number);
+}
+
+std::optional<UpdateWriteError> write_board_update(const std::string& board,
+                                                   std::string_view original,
+                                                   const CheckedUpdate& update)
+{
+    if (update.changes.empty())
+        return std::nullopt;
+    for (int number = 8; number >= 1; --number) {
+        const auto older = board_backup_path(board, number);
+        std::error_code error;
+        if (!std::filesystem::exists(file_path_from_bytes(older), error))
+            continue;
+        std::filesystem::rename(file_path_from_bytes(older),
+                                file_path_from_bytes(board_backup_path(board, number + 1)), error);
+        if (error)
+            return UpdateWriteError{older, error};
+    }
+    const auto backup = board_backup_path(board, 1);
+    auto kept = write_file_atomically(
+        file_path_from_bytes(backup), [&](const auto& write) { write(original); });
+    if (!kept.ok())
+        return UpdateWriteError{backup, kept.error};
+    auto written = write_file_atomically(file_path_from_bytes(board), [&](const auto& write) {
+        write_updated_board(update, original, write);
+    });
+    if (!written.ok())
+        return UpdateWriteError{board, written.error};
+    return std::nullopt;
 }
 
 }  // namespace malvor

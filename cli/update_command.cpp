@@ -6,38 +6,10 @@
 #include "library_setup.h"
 #include "shown_text.h"
 
-#include <filesystem>
 #include <new>
 
 namespace malvor {
 namespace {
-
-// NAME.b#1 .. #9 moved one older, the oldest dropped, and the board as it was kept as #1.
-int keep_backup(const std::string& board, std::string_view bytes, std::FILE* err)
-{
-    for (int number = 8; number >= 1; --number) {
-        const auto from = file_path_from_bytes(board_backup_path(board, number));
-        std::error_code error;
-        if (!std::filesystem::exists(from, error))
-            continue;
-        std::filesystem::rename(
-            from, file_path_from_bytes(board_backup_path(board, number + 1)), error);
-        if (error) {
-            std::fprintf(err, "malvor-convert: cannot keep backup '%s': %s\n",
-                         shown(board_backup_path(board, number)).c_str(), error.message().c_str());
-            return exit_failure;
-        }
-    }
-    const auto backup = board_backup_path(board, 1);
-    auto written = write_file_atomically(
-        file_path_from_bytes(backup), [&](const auto& write) { write(bytes); });
-    if (!written.ok()) {
-        std::fprintf(err, "malvor-convert: cannot write backup '%s': %s\n", shown(backup).c_str(),
-                     written.error.message().c_str());
-        return exit_failure;
-    }
-    return exit_ok;
-}
 
 int update_board(const UpdateRequest& request, const NetlistTables& tables,
                  const LibrarySetup& setup, std::FILE* out, std::FILE* err)
@@ -86,14 +58,10 @@ int update_board(const UpdateRequest& request, const NetlistTables& tables,
     };
     if (request.output)
         return write_output(request.output, request.board, "board", produce, out, err);
-    if (update.changes.empty())
-        return exit_ok;  // the board already is what would be written
-    if (int kept = keep_backup(request.board, bytes, err); kept != exit_ok)
-        return kept;
-    auto written = write_file_atomically(file_path_from_bytes(request.board), produce);
-    if (!written.ok()) {
-        std::fprintf(err, "malvor-convert: cannot write board '%s': %s\n",
-                     shown(request.board).c_str(), written.error.message().c_str());
+    if (auto failed = write_board_update(request.board, bytes, update)) {
+        std::fprintf(err, "malvor-convert: cannot write %s '%s': %s\n",
+                     failed->path == request.board ? "board" : "backup",
+                     shown(failed->path).c_str(), failed->reason.message().c_str());
         return exit_failure;
     }
     return exit_ok;

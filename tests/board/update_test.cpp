@@ -308,8 +308,9 @@ TEST_F(Update, EveryChangeAloneAndTogether)
         EXPECT_EQ(after.packages, fresh.packages) << c.what;
         EXPECT_EQ(after.contacts, fresh.contacts) << c.what;
         for (const auto& [name, place] : after.places)
-            if (before.places.count(name))
+            if (before.places.count(name)) {
                 EXPECT_EQ(place, before.places.at(name)) << c.what << ": " << name << " moved";
+            }
         // Tracks stay: of every signal kept, and of a renamed one under its new name.
         for (const auto& [signal, routing] : before.routing) {
             if (c.touched.count(signal))
@@ -317,16 +318,18 @@ TEST_F(Update, EveryChangeAloneAndTogether)
             ASSERT_TRUE(after.routing.count(signal)) << c.what << ": " << signal << " gone";
             EXPECT_EQ(after.routing.at(signal), routing) << c.what << ": " << signal;
         }
-        if (c.touched.count("DATA/1"))
+        if (c.touched.count("DATA/1")) {
             EXPECT_EQ(after.routing.at("DATA_B"), before.routing.at("DATA/1")) << c.what;
+        }
         // New parts apart from every other part.
         for (const auto& [name, at] : after.extent_of) {
             if (before.places.count(name))
                 continue;
             for (std::size_t other = 0; other < after.extents.size(); ++other)
-                if (other != at)
+                if (other != at) {
                     EXPECT_TRUE(apart(after.extents[at], after.extents[other]))
                         << c.what << ": " << name << " overlaps another part";
+                }
         }
         // Brought up to date once, the board follows the netlist: no changes the second time.
         const auto again =
