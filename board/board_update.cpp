@@ -734,7 +734,8 @@ std::string change_line(const BoardChange& change)
         return "package of " + part + " changed: " + shown(change.from) + " -> " +
                shown(change.to) + ", kept at its place; wires that ended on its old pads stay";
     case Kind::net_renamed:
-        return net + " renamed " + to_net + ", its wires, vias and polygons kept";
+        return net + " renamed to '" + shown(change.to_net) +
+               "', its wires, vias and polygons kept";
     case Kind::net_added:
         return net + " added";
     case Kind::pad_connected:

@@ -46,7 +46,8 @@ constexpr const char* usage_text =
     "\n"
     "Converts a Tango netlist into an EAGLE script. With one LIBRARY and no map, LIBRARY is the\n"
     "EAGLE library's file name or path; the file need not exist, only its name goes into the\n"
-    "script. With a map, several libraries, --place or --board, every library is read.\n";
+    "script. With a map, several libraries, --place, --board or --update, every library\n"
+    "is read.\n";
 
 struct Request {
     enum Kind { convert, list, check, board, update, help, version } kind = convert;

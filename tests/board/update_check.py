@@ -278,8 +278,8 @@ def main():
                 fail(what, "the contacts differ from a new board of the netlist")
             renamed = {}
             for line in lines:
-                if " renamed net " in line:
-                    old, new = line.split("' renamed net '")
+                if "' renamed to '" in line:
+                    old, new = line.split("' renamed to '")
                     renamed[old[len("net '"):]] = new.split("'")[0]
             if kicad:
                 check_in_kicad(what, os.path.join(work, routed), os.path.join(work, updated),

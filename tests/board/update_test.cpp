@@ -266,7 +266,7 @@ TEST_F(Update, EveryChangeAloneAndTogether)
         {"removed", removed, {"removed J1; 14 wires and vias of its signals stay"}, {}},
         {"renamed",
          renamed,
-         {"net 'DATA/1' renamed net 'DATA_B', its wires, vias and polygons kept"},
+         {"net 'DATA/1' renamed to 'DATA_B', its wires, vias and polygons kept"},
          {"DATA/1"}},
         {"moved", moved, {"pad R1.2 moved from net '/RESET' to net 'N$7'"}, {}},
         {"connected",
@@ -281,7 +281,7 @@ TEST_F(Update, EveryChangeAloneAndTogether)
           "added R9: package '0603' from library 'misc'", "value of Q1 changed: 'BC847' -> 'BC857'",
           "package of D1 changed: misc/LED-3MM -> misc/0603, kept at its place; wires that ended "
           "on its old pads stay",
-          "net 'DATA/1' renamed net 'DATA_B', its wires, vias and polygons kept",
+          "net 'DATA/1' renamed to 'DATA_B', its wires, vias and polygons kept",
           "pad D1.1 connected to net '$3V3'", "pad D1.2 connected to net 'N$7'",
           "pad R1.2 moved from net '/RESET' to net 'N$7'", "pad D1.A disconnected from net '$3V3'",
           "pad X1.5 disconnected from net '/RESET'", "pad D1.C disconnected from net 'N$7'"},
