@@ -377,6 +377,10 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
             pads.push_back(std::move(change));
         }
     }
+    // Contacts a board names for parts it lacks: those of parts added go where the netlist says.
+    std::unordered_set<std::string> added_parts;
+    for (auto k : added)
+        added_parts.insert(folded(names[k]));
     for (std::size_t s = 0; s < signals.size(); ++s) {
         const auto& signal = signals[s];
         std::size_t left = 0;
@@ -390,7 +394,7 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
                 ++left;
                 continue;
             }
-            if (net != net_of.end() && old_signal_of.at(key) == s)
+            if (net != net_of.end() && old_signal_of.at(key) == s && !added_parts.count(element))
                 continue;  // said as moved
             auto change = change_of(Kind::pad_disconnected);
             change.part = signal.parts[c];
@@ -443,6 +447,15 @@ pugi::xml_node child_in_order(pugi::xml_node parent, const char* name)
     return parent.append_child(name);
 }
 
+// An attribute's value, the attribute added where the element lacks it.
+void set_attribute(pugi::xml_node node, const char* name, const std::string& value)
+{
+    auto attribute = node.attribute(name);
+    if (!attribute)
+        attribute = node.append_attribute(name);
+    attribute.set_value(value.c_str());
+}
+
 void collect_layers(pugi::xml_node node, std::set<int>& layers)
 {
     // Packages are shallow; a hostile one is no deeper than the library reader let through.
@@ -480,7 +493,7 @@ public:
         auto node = signal(from);
         if (!node)
             return;
-        node.attribute("name").set_value(to.c_str());
+        set_attribute(node, "name", to);
         signals_.erase(folded(from));
         signals_[folded(to)] = node;
     }
@@ -518,10 +531,15 @@ public:
         auto node = signal(net);
         if (!node)
             return;
-        // After the contacts it holds, before its wires, as EAGLE writes them.
+        // After the contacts it holds, before its wires, as EAGLE writes them; once.
+        const auto key = contact_key(part, pad);
         pugi::xml_node last;
-        for (auto contact : node.children("contactref"))
+        for (auto contact : node.children("contactref")) {
+            if (contact_key(
+                    contact.attribute("element").value(), contact.attribute("pad").value()) == key)
+                return;
             last = contact;
+        }
         auto contact = last ? node.insert_child_after("contactref", last)
                             : node.prepend_child("contactref");
         contact.append_attribute("element") = part.c_str();
@@ -674,7 +692,7 @@ void apply_board_changes(ReadBoard& read, const std::vector<BoardChange>& change
             break;
         case Kind::value_changed:
             if (auto element = editor.element(change.part)) {
-                element.attribute("value").set_value(change.to.c_str());
+                set_attribute(element, "value", change.to);
                 // A smashed value shows the element's value, or its own where it has one.
                 for (auto attribute : element.children("attribute"))
                     if (folded(attribute.attribute("name").value()) == "value")
@@ -685,8 +703,8 @@ void apply_board_changes(ReadBoard& read, const std::vector<BoardChange>& change
         case Kind::package_changed:
             if (auto element = editor.element(change.part)) {
                 editor.ensure_package(change);
-                element.attribute("library").set_value(change.library.c_str());
-                element.attribute("package").set_value(change.package.c_str());
+                set_attribute(element, "library", change.library);
+                set_attribute(element, "package", change.package);
                 // Fusion's references to the old package's library and 3D model no longer hold.
                 element.remove_attribute("library_urn");
                 element.remove_attribute("package3d_urn");
