@@ -95,14 +95,14 @@ void frm_eagle::UpdateBoard_Click()
         update_window_->close();
     update_window_ = new frm_update(path, std::move(original), std::move(update), this);
     update_window_->setAttribute(Qt::WA_DeleteOnClose);
-    connect(
-        update_window_, &frm_update::written, this,
-        [this](const QString& board, const QString& error) {
-            if (error.isEmpty())
-                report(info_message(QStringLiteral("Board file updated:\r") + shown_path(board)));
-            else
-                report(error_message(QStringLiteral("Cannot write the board:\r") + error));
-        });
+    connect(update_window_, &frm_update::written, this,
+            [this](const QString& written_board, const QString& error) {
+                if (error.isEmpty())
+                    report(info_message(QStringLiteral("Board file updated:\r") +
+                                        shown_path(written_board)));
+                else
+                    report(error_message(QStringLiteral("Cannot write the board:\r") + error));
+            });
     update_window_->show();
     update_window_->raise();
     update_window_->activateWindow();

@@ -35,8 +35,8 @@ protected:
         w.setFileDialogs({[](QWidget*, const QString&) { return QStringList(); },
                           [](QWidget*, const QString&) { return QString(); },
                           [](QWidget*, const QString&) { return QString(); },
-                          [this](QWidget*, const QString& folder) {
-                              asked_in = folder;
+                          [this](QWidget*, const QString& start) {
+                              asked_in = start;
                               return next_board;
                           }});
         w.openFiles({in_folder(netlist), in_folder("misc.lbr")});
