@@ -338,6 +338,39 @@ TEST_F(Update, EveryChangeAloneAndTogether)
     }
 }
 
+// A net the netlist lost, its pins in no net: its signal goes where nothing is routed on it,
+// and stays, listed, where tracks are.
+TEST_F(Update, ASignalLeftWithoutContacts)
+{
+    folder.write("lost.net", edited(netlist, {{"(\r\nDATA/0\r\nU2-3\r\nLCD-2.2\r\n)\r\n", ""}}));
+    const std::string pads =
+        "pad U2.3 disconnected from net 'DATA/0'\n"
+        "pad LCD.2.2 disconnected from net 'DATA/0'\n";
+    struct Case {
+        const char* board;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"placed.brd", pads + "net 'DATA/0' removed\n3 changes\n"},
+        {"routed.brd",
+         pads + "net 'DATA/0' has no contact left; kept for its 2 wires, vias and polygons\n"
+                "3 changes\n"},
+    };
+    for (const auto& c : cases) {
+        const auto result = run_command(
+            update_arguments(c.board, "lost.net", {"-o", (folder / "updated.brd").string()}));
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, c.out) << c.board;
+        const auto updated = summary(read_bytes(folder / "updated.brd"));
+        EXPECT_EQ(updated.contacts.count("DATA/0"), c.out.find("removed") == std::string::npos)
+            << c.board;
+        expect_valid(folder, read_bytes(folder / "updated.brd"), c.board);
+        // Listed once, when it loses its last contact.
+        const auto again = run_command(update_arguments("updated.brd", "lost.net", {"--dry-run"}));
+        EXPECT_EQ(again.out, "no changes\n") << c.board;
+    }
+}
+
 // The XML of a board, element by element with every attribute in order, formatting aside.
 std::string xml_of(const std::string& bytes)
 {
