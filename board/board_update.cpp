@@ -219,19 +219,23 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
 
     // Removed elements; the routing of their signals stays.
     std::unordered_set<std::string> removed;
+    for (std::size_t e = 0; e < elements.size(); ++e)
+        if (!element_kept[e])
+            removed.insert(folded(elements[e].attribute("name").value()));
+    // The signals each removed element has contacts in, found in one pass over the contacts.
+    std::unordered_map<std::string, std::set<std::size_t>> signals_of_removed;
+    if (!removed.empty())
+        for (std::size_t s = 0; s < signals.size(); ++s)
+            for (const auto& key : signals[s].keys)
+                if (auto element = key.substr(0, key.find('\n')); removed.count(element))
+                    signals_of_removed[element].insert(s);
     for (std::size_t e = 0; e < elements.size(); ++e) {
         if (element_kept[e])
             continue;
         auto change = change_of(Kind::removed);
         change.part = elements[e].attribute("name").value();
-        const auto key = folded(change.part);
-        removed.insert(key);
-        for (const auto& signal : signals)
-            if (std::any_of(signal.keys.begin(), signal.keys.end(), [&](const std::string& c) {
-                    return c.compare(0, key.size(), key) == 0 && c.size() > key.size() &&
-                           c[key.size()] == '\n';
-                }))
-                change.kept += signal.routing;
+        for (auto s : signals_of_removed[folded(change.part)])
+            change.kept += signals[s].routing;
         parts.push_back(std::move(change));
     }
 
