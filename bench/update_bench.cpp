@@ -7,7 +7,8 @@
 //
 // Prints the board's size, the changes, the best of three runs' wall time (the target: under
 // 1 s) and the converter's peak resident memory against the board's size (the target: under
-// four times), beside the converter's resident memory doing nothing at all. With --keep, the
+// four times), beside the converter's resident memory doing nothing at all, and what each byte
+// of board costs (against the same update of the board before routing). With --keep, the
 // files are left in the folder named last, to be measured by other means (/usr/bin/time -v).
 
 #include "library_generator.h"
@@ -206,20 +207,26 @@ Netlist edited(Netlist netlist)
 int measure(const std::filesystem::path& folder, std::size_t parts, bool keep)
 {
     const auto in = [&](const char* name) { return (folder / name).string(); };
-    const auto board_size = std::filesystem::file_size(in("routed.brd"));
+    const auto mb = [&](const char* name) {
+        return static_cast<double>(std::filesystem::file_size(in(name))) / (1024.0 * 1024.0);
+    };
+    const double board_mb = mb("routed.brd"), unrouted_mb = mb("placed.brd");
     const auto idle = run({"--version"});
     const auto update = run(
         {"--update", in("routed.brd"), "-o", in("updated.brd"), in("edited.net"), in("gen.lbr")},
         3);
+    // The same update of the board before routing: what each byte of board costs is the
+    // difference of memory over the difference of sizes, whatever the netlist and library take.
+    const auto unrouted = run(
+        {"--update", in("placed.brd"), "-o", in("updated.brd"), in("edited.net"), in("gen.lbr")});
     if (keep)
         std::printf("files kept in %s\n", folder.c_str());
     else
         std::filesystem::remove_all(folder);
-    if (update.seconds < 0) {
+    if (update.seconds < 0 || unrouted.seconds < 0) {
         std::fprintf(stderr, "update_bench: --update failed\n");
         return 1;
     }
-    const double board_mb = static_cast<double>(board_size) / (1024.0 * 1024.0);
     const auto count = update.out.substr(update.out.rfind('\n', update.out.size() - 2) + 1);
     std::printf("board of %zu parts, routed: %.1f MB; %s", parts, board_mb, count.c_str());
     std::printf("update: %.3f s (target: under 1 s)\n", update.seconds);
@@ -227,6 +234,11 @@ int measure(const std::filesystem::path& folder, std::size_t parts, bool keep)
         "peak memory: %.1f MB, %.2f times the board (target: under 4); the converter "
         "doing nothing: %.1f MB\n",
         update.peak_mb, update.peak_mb / board_mb, idle.peak_mb);
+    std::printf(
+        "each byte of board: %.2f bytes (the board before routing: %.1f MB, updated in "
+        "%.1f MB)\n",
+        (update.peak_mb - unrouted.peak_mb) / (board_mb - unrouted_mb), unrouted_mb,
+        unrouted.peak_mb);
     return 0;
 }
 
