@@ -50,9 +50,12 @@ void frm_eagle::UpdateBoard_Click()
         QWidget* window;
         ~Idle() { window->unsetCursor(); }
     } idle{this};
-    std::shared_ptr<malvor::CheckedNetlist> check = malvor::check_with_libraries(
-        tables, std::move(libraries), choice_.map_bytes(), nullptr, malvor::ReadKind::regular_only,
-        malvor::CheckedOutput::board);
+    // Read and checked as the converter's --update does it: the libraries, then the board; the
+    // check's result kept whole for the problems window, should it refuse the update.
+    auto check = std::make_shared<malvor::CheckedNetlist>(malvor::CheckedNetlist{
+        tables, std::move(libraries), choice_.map_bytes(), {}, nullptr, {}, std::nullopt});
+    check->read = malvor::read_conversion_setup(
+        check->library_paths, check->map_path, {}, malvor::ReadKind::regular_only, true);
     if (!check->read.ok()) {
         QString text;
         for (const auto& line : malvor::setup_error_lines(*check->read.error))
@@ -61,12 +64,8 @@ void frm_eagle::UpdateBoard_Click()
         report(error_message(text));
         return;
     }
-    if (!check->board) {
-        // Refused as a new board would be: the problems say why.
-        last_check_ = check;
-        problems().setCheck(check);
-        return;
-    }
+    check->choices = std::make_unique<malvor::PackageChoices>(
+        tables, check->read.setup.libraries, check->read.setup.rows);
 
     auto file = malvor::read_whole_file(
         malvor::native_path(path), malvor::ReadKind::regular_only,
@@ -90,6 +89,13 @@ void frm_eagle::UpdateBoard_Click()
     }
     auto update = std::make_unique<malvor::CheckedUpdate>(
         malvor::checked_update(tables, *check->choices, check->read.setup.files, std::move(board)));
+    if (update->refused) {
+        // Refused as a new board would be: the problems say why.
+        check->report = std::move(update->report);
+        last_check_ = check;
+        problems().setCheck(check);
+        return;
+    }
 
     if (update_window_)
         update_window_->close();
