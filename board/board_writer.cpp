@@ -88,6 +88,21 @@ Point LibraryDrawings::pad_position(std::uint32_t library, std::uint32_t package
     return libraries_[library]->pads[package][pad];
 }
 
+pugi::xml_node LibraryDrawings::package_node(std::uint32_t library, std::uint32_t package) const
+{
+    if (library >= libraries_.size() || !libraries_[library] ||
+        package >= libraries_[library]->packages.size())
+        return {};
+    return libraries_[library]->packages[package];
+}
+
+pugi::xml_node LibraryDrawings::layers(std::uint32_t library) const
+{
+    if (library >= libraries_.size() || !libraries_[library])
+        return {};
+    return libraries_[library]->layers;
+}
+
 std::string millimetres(std::int64_t micrometres)
 {
     const bool negative = micrometres < 0;

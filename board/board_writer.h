@@ -19,6 +19,10 @@
 #include <string_view>
 #include <vector>
 
+namespace pugi {
+class xml_node;
+}
+
 namespace malvor {
 
 // The packages of the libraries as XML elements, numbered as EagleLibrary numbers them.
@@ -35,6 +39,9 @@ public:
     Extent extent(std::uint32_t library, std::uint32_t package) const;
     // Where a pad (numbered as EagleLibrary numbers them) sits in its package, in micrometres.
     Point pad_position(std::uint32_t library, std::uint32_t package, std::uint32_t pad) const;
+    // The package as its library writes it, and the library's layers (null where not read).
+    pugi::xml_node package_node(std::uint32_t library, std::uint32_t package) const;
+    pugi::xml_node layers(std::uint32_t library) const;
 
     struct Parsed;  // a library's XML tree and its packages
 

@@ -9,6 +9,7 @@
 #include "netlist_check.h"
 #include "script_names.h"
 #include "shown_text.h"
+#include "update_command.h"
 #include "version.h"
 
 #include <cstdint>
@@ -38,15 +39,21 @@ constexpr const char* usage_text =
     "                                            report what would fail in EAGLE with the libraries\n"
     "  malvor-convert --board [-o OUTPUT] [--map MAP] NETLIST LIBRARY [LIBRARY...]\n"
     "                                            write an EAGLE board for Fusion Electronics or KiCad\n"
+    "  malvor-convert --update BOARD [-o OUTPUT] [--map MAP] [--dry-run] NETLIST LIBRARY...\n"
+    "                                            bring a placed and routed board up to the netlist,\n"
+    "                                            print the changes; in place, BOARD.b#1 kept\n"
     "  malvor-convert --help | --version\n"
     "\n"
     "Converts a Tango netlist into an EAGLE script. With one LIBRARY and no map, LIBRARY is the\n"
     "EAGLE library's file name or path; the file need not exist, only its name goes into the\n"
-    "script. With a map, several libraries, --place or --board, every library is read.\n";
+    "script. With a map, several libraries, --place, --board or --update, every library\n"
+    "is read.\n";
 
 struct Request {
-    enum Kind { convert, list, check, board, help, version } kind = convert;
+    enum Kind { convert, list, check, board, update, help, version } kind = convert;
     std::optional<std::string> output;
+    std::optional<std::string> updated;  // --update BOARD
+    bool dry_run = false;
     std::optional<std::string> place;
     std::optional<std::string> map;
     std::optional<std::string> suggest_map;
@@ -88,6 +95,16 @@ Request parse(const std::vector<std::string>& arguments)
             request.files.push_back(argument);
         } else if (argument == "--") {
             options_done = true;
+        } else if (argument == "--update") {
+            if (mode)
+                return usage_error(std::string(mode) + " and " + argument + " do not go together");
+            mode = argument.c_str();
+            request.kind = Request::update;
+            if (i + 1 == arguments.size())
+                return usage_error("--update needs the board's file name");
+            request.updated = arguments[++i];
+        } else if (argument == "--dry-run") {
+            request.dry_run = true;
         } else if (argument == "-o" || argument == "--output" || argument == "--map" ||
                    argument == "--suggest-map" || argument == "--place") {
             auto& file = argument == "--map"           ? request.map
@@ -117,7 +134,8 @@ Request parse(const std::vector<std::string>& arguments)
         wanted = most = 1;
     else if (request.kind == Request::help || request.kind == Request::version)
         wanted = most = 0;
-    const bool writes = request.kind == Request::convert || request.kind == Request::board;
+    const bool writes = request.kind == Request::convert || request.kind == Request::board ||
+                        request.kind == Request::update;
     if (request.output && !writes)
         return usage_error(std::string(mode) + " writes no script, so takes no -o");
     if (request.map && !writes && request.kind != Request::check)
@@ -126,6 +144,10 @@ Request parse(const std::vector<std::string>& arguments)
         return usage_error("--place goes with a script");
     if (request.place && *request.place != "packed")
         return usage_error("--place takes 'packed'");
+    if (request.dry_run && request.kind != Request::update)
+        return usage_error("--dry-run goes with --update");
+    if (request.dry_run && request.output)
+        return usage_error("--dry-run writes nothing, so takes no -o");
     if (request.suggest_map && request.kind != Request::check)
         return usage_error("--suggest-map goes with --check");
     if (request.files.size() > most)
@@ -294,6 +316,10 @@ int run_request(const std::vector<std::string>& arguments, std::FILE* out, std::
     case Request::board:
         return run_board(
             {request.files[0], library_paths(request), request.map, request.output}, out, err);
+    case Request::update:
+        return run_update({*request.updated, request.files[0], library_paths(request), request.map,
+                           request.output, request.dry_run},
+                          out, err);
     }
     return exit_failure;
 }

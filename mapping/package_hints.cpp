@@ -15,6 +15,28 @@ constexpr std::size_t few_pads = 4;
 constexpr std::size_t listed_pads = 12;
 constexpr std::size_t not_close = 3;
 
+bool has_polarity(PartKind kind)
+{
+    return kind == PartKind::led || kind == PartKind::diode;
+}
+
+bool has_two_terminals(PartKind kind)
+{
+    switch (kind) {
+    case PartKind::capacitor:
+    case PartKind::resistor:
+    case PartKind::melf:
+    case PartKind::inductor:
+    case PartKind::led:
+    case PartKind::diode:
+    case PartKind::fuse:
+    case PartKind::ferrite:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 PackageHints::PackageHints(const std::vector<NamedLibrary>& libraries) : libraries_(libraries)
@@ -155,11 +177,26 @@ std::vector<PackageHint> PackageHints::ranked(std::string_view wanted,
     }
     auto all = cached->second;
     std::size_t closest = not_close;
+    bool own_reads_same = false, own_two_pads = false;
     for (auto& hint : all) {
         closest = std::min(closest, hint.distance);
         hint.kind_rank = hint.kind == PartKind::none || kind == PartKind::none ? 1
                          : hint.kind == kind                                   ? 0
                                                                                : 2;
+        if (hint.kind_rank == 0) {
+            own_reads_same = own_reads_same || hint.reading == ReadingMatch::same;
+            own_two_pads = own_two_pads ||
+                           (hint.reading != ReadingMatch::other &&
+                            libraries_[hint.library].library.pad_count(hint.package) == 2);
+        }
+    }
+    const bool kind_over_none = own_reads_same && has_polarity(kind);
+    const bool two_pads_over_more = own_two_pads && pins.size() <= 2 && has_two_terminals(kind);
+    for (auto& hint : all) {
+        if (kind_over_none && hint.kind == PartKind::none)
+            hint.yields = PackageHint::Yields::to_kind;
+        else if (two_pads_over_more && libraries_[hint.library].library.pad_count(hint.package) > 2)
+            hint.yields = PackageHint::Yields::to_two_pads;
     }
     // Those a row may name come first, each part in the order of the rest of the key: the
     // pads are looked up in that order, only until enough of them are found.
@@ -222,13 +259,20 @@ std::string PackageHints::text(const PackageHint& hint, std::size_t pins_used) c
     return notes.empty() ? text : text + ")";
 }
 
-std::string PackageHints::flaw(const PackageHint& hint, const std::vector<std::string>& pins) const
+std::string PackageHints::flaw(const PackageHint& hint, const std::vector<std::string>& pins,
+                               PartKind kind) const
 {
     if (hint.reading == ReadingMatch::other)
         return "names another package";
     if (hint.kind_rank == 2)
         return "is of another kind (" + std::string(kind_name(hint.kind)) + ")";
     const auto& library = libraries_[hint.library].library;
+    const std::string own = " a package of the part's kind (" + std::string(kind_name(kind)) + ")";
+    if (hint.yields == PackageHint::Yields::to_kind)
+        return "is of no stated kind where" + own + " reads the same";
+    if (hint.yields == PackageHint::Yields::to_two_pads)
+        return "has " + std::to_string(library.pad_count(hint.package)) + " pads where" + own +
+               " has 2";
     std::vector<std::string_view> lacking;
     for (const auto& pin : pins)
         if (library.find_pad(hint.package, pin) == EagleLibrary::none &&

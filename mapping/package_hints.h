@@ -5,6 +5,10 @@
 // component uses, not read as another package, not of another kind of part), then by the
 // component's kind (its own, none stated, another), then the reading (the same package, no
 // reading, another package), then the names' distance, fewer pads, the libraries' order.
+// A part whose pads have a polarity (an LED, a diode) takes no package of no stated kind while
+// one of its own kind reads the same: that one has the polarity mark, even where its pads
+// ("A", "K") are the designer's to match. A two-terminal part using two pins takes no package
+// of more pads (an RGB LED, a dual diode) while one of its kind has two.
 
 #include "close_names.h"
 #include "package_choice.h"
@@ -29,9 +33,15 @@ struct PackageHint {
     bool fits = false;               // holds every pin used, as it is or as "P$N"
     bool default_pads = false;       // fits only with some pins written "P$N"
     bool why = false;  // won by the part's kind, over a closer name, or by its reading alone
+    // A package of the part's kind is the row instead: it reads the same where this one is of
+    // no kind, or has the kind's two pads where this one has more.
+    enum class Yields : std::uint8_t { no, to_kind, to_two_pads } yields = Yields::no;
 
     // What a map row may name.
-    bool usable() const { return fits && reading != ReadingMatch::other && kind_rank != 2; }
+    bool usable() const
+    {
+        return fits && reading != ReadingMatch::other && kind_rank != 2 && yields == Yields::no;
+    }
 };
 
 class PackageHints {
@@ -48,8 +58,10 @@ public:
     // do not fit the pins used (their names when few).
     std::string text(const PackageHint& hint, std::size_t pins_used) const;
 
-    // Why a hint is no row: "lacks pad '9'", "is of another kind (MELF)"...
-    std::string flaw(const PackageHint& hint, const std::vector<std::string>& pins) const;
+    // Why a hint is no row: "lacks pad '9'", "is of another kind (MELF)"... `kind` is the
+    // component's.
+    std::string flaw(const PackageHint& hint, const std::vector<std::string>& pins,
+                     PartKind kind = PartKind::none) const;
 
     const std::string& name(const PackageHint& hint) const
     {

@@ -138,10 +138,12 @@ void skip_dash(std::string_view text, std::size_t& at)
 }
 
 // A chip size (inch or metric code, four digits), a header's rows and columns, or an LED's
-// diameter at `at`.
+// diameter at `at` (KiCad puts a "D" before it: LED_D5.0mm).
 PackageReading sized(std::string_view text, std::size_t at, PartKind kind)
 {
     PackageReading reading;
+    if (kind == PartKind::led && at + 1 < text.size() && text[at] == 'd' && is_digit(text[at + 1]))
+        ++at;
     std::size_t digits = 0;
     const auto value = number(text, at, &digits);
     if (digits == 4) {

@@ -65,7 +65,7 @@ std::string row_text(PackageHints& hints, const std::vector<NamedLibrary>& libra
     std::string comment = label + ": " + hints.text(best, pins.size());
     if (!best.usable())
         comment = label + ": none fits; " + hints.text(best, pins.size()) + ' ' +
-                  hints.flaw(best, pins);
+                  hints.flaw(best, pins, kind);
     if (found.size() == 1) {
         comment += "; no other candidates";
     } else {

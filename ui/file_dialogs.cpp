@@ -7,6 +7,7 @@ namespace {
 
 const QString libraries_filter = QStringLiteral("EAGLE libraries (*.lbr);;All files (*)");
 const QString map_filter = QStringLiteral("Package maps (*.csv);;All files (*)");
+const QString board_filter = QStringLiteral("EAGLE boards (*.brd);;All files (*)");
 
 }  // namespace
 
@@ -24,6 +25,10 @@ FileDialogs system_file_dialogs()
         [](QWidget* parent, const QString& proposed) {
             return QFileDialog::getSaveFileName(
                 parent, QStringLiteral("Suggest map"), proposed, map_filter);
+        },
+        [](QWidget* parent, const QString& folder) {
+            return QFileDialog::getOpenFileName(
+                parent, QStringLiteral("Update board"), folder, board_filter);
         },
     };
 }

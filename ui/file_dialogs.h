@@ -1,6 +1,7 @@
 #pragma once
-// The file dialogs of the libraries and the map, replaceable so that the windows can be driven
-// without a user to answer them. Each gives the chosen paths, or nothing when cancelled.
+// The file dialogs of the libraries, the map and the board to update, replaceable so that the
+// windows can be driven without a user to answer them. Each gives the chosen paths, or nothing when
+// cancelled.
 
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,8 @@ struct FileDialogs {
     std::function<QString(QWidget* parent, const QString& folder)> open_map;
     // Where to write a map, `proposed` first.
     std::function<QString(QWidget* parent, const QString& proposed)> save_map;
+    // The board to bring up to the netlist, starting in `folder`.
+    std::function<QString(QWidget* parent, const QString& folder)> open_board;
 };
 
 // The system's own dialogs.

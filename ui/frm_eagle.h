@@ -21,6 +21,7 @@ class frm_eagle;
 class frm_About;
 class frm_libraries;
 class frm_problems;
+class frm_update;
 namespace malvor {
 class CheckJob;
 struct CheckedNetlist;
@@ -42,6 +43,8 @@ public:
     // The Libraries and the problems windows once opened (they close with the main window).
     frm_libraries* librariesWindow() const;
     frm_problems* problemsWindow() const;
+    // The update window while it is open (Tools > Update board...).
+    frm_update* updateWindow() const;
 
     // The libraries and the map that conversions and checks use, and whether "Do Eagle Net"
     // writes the board (Tools menu), as kept between runs; no libraries leaves the library
@@ -95,6 +98,7 @@ public slots:
     void Check_Click();
     void SuggestMap_Click();
     void OpenMap_Click();
+    void UpdateBoard_Click();
 
 signals:
     // A window of the program that keeps it running while open (the About window).
@@ -130,6 +134,7 @@ private:
     std::function<bool(const QString&)> open_file_;
     QPointer<frm_libraries> libraries_window_;
     QPointer<frm_problems> problems_window_;
+    QPointer<frm_update> update_window_;
     malvor::CheckJob* job_ = nullptr;  // the check whose result is awaited, a child
     std::shared_ptr<const malvor::CheckedNetlist> last_check_;
 };

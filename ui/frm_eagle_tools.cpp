@@ -39,6 +39,8 @@ void frm_eagle::addToolsMenu()
     check->setObjectName(QStringLiteral("Check"));
     check->setShortcut(QKeySequence(Qt::Key_F7));
     check->setShortcutContext(Qt::ApplicationShortcut);  // also from the problems window
+    QAction* update = tools->addAction(QStringLiteral("&Update board..."));
+    update->setObjectName(QStringLiteral("UpdateBoard"));
     // What "Do Eagle Net" writes: the form has no room for a choice beside the button.
     tools->addSeparator();
     auto* output = new QActionGroup(tools);
@@ -57,6 +59,7 @@ void frm_eagle::addToolsMenu()
     ui->menubar->insertMenu(ui->About, tools);
     connect(libraries, &QAction::triggered, this, &frm_eagle::Libraries_Click);
     connect(check, &QAction::triggered, this, &frm_eagle::Check_Click);
+    connect(update, &QAction::triggered, this, &frm_eagle::UpdateBoard_Click);
 }
 
 frm_problems& frm_eagle::problems()

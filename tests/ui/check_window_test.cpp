@@ -40,7 +40,8 @@ protected:
                           [this](QWidget*, const QString& proposed) {
                               proposed_map = proposed;
                               return next_save;
-                          }});
+                          },
+                          [](QWidget*, const QString&) { return QString(); }});
         w.setWriteAnywayAsker([this](const QString& text, QWidget*) {
             asked << text;
             return write_anyway;
