@@ -4,7 +4,8 @@
 //
 //   place_bench [PARTS ...]      (default: 1000 100000)
 //
-// For each size: the best of five placements' wall time (the target: 100,000 parts under 1 s),
+// For each size: the best of five placements' wall time (the targets: 1,000 parts under 0.1 s,
+// 100,000 under 2 s and 1 GB, which `/usr/bin/time -v` shows),
 // the airwire length against the same places given at random (median of five shuffles; up to
 // 20,000 parts, as the spanning trees of the ground net take long), the outline's sides and its
 // area against the parts' extents, each enlarged by the gap.

@@ -341,6 +341,7 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
             change.package_number = choice.package;
             const auto& origin = placement.origins[new_index[k]];
             change.place = {corner.x + origin.x, corner.y + origin.y};
+            change.turns = placement.turns[new_index[k]];
             added_change[k] = parts.size();
             parts.push_back(std::move(change));
         }
@@ -612,6 +613,10 @@ public:
         node.append_attribute("value") = change.value.c_str();
         node.append_attribute("x") = millimetres(change.place.x).c_str();
         node.append_attribute("y") = millimetres(change.place.y).c_str();
+        if (change.turns != 0)
+            node.append_attribute("rot") = change.turns == 1   ? "R90"
+                                           : change.turns == 2 ? "R180"
+                                                               : "R270";
         elements_[folded(change.part)] = node;
     }
 

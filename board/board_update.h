@@ -49,7 +49,8 @@ struct BoardChange {
     // from when the board lacks it (PackageChoices' numbers).
     std::string library, package, value;
     std::uint32_t library_number = 0, package_number = 0;
-    Point place;                                                // added: in micrometres
+    Point place;             // added: in micrometres
+    std::uint8_t turns = 0;  // added: quarter turns counterclockwise, written as its rot
     std::vector<std::pair<std::string, std::string>> contacts;  // added: pad, net
 };
 

@@ -2,6 +2,7 @@
 
 #include "folded_name_table.h"
 #include "node_split.h"
+#include "placement_habits.h"
 
 #include <pugixml.hpp>
 
@@ -216,8 +217,32 @@ Placement place_components(const NetlistTables& tables, const PackageChoices& ch
         parts.parts.push_back(static_cast<std::uint32_t>(k - 1));
         parts.offsets.push_back(drawings.pad_position(choice.library, choice.package, pad));
     }
+    // What a designer does with connectors, holes, empty packages and decoupling capacitors.
+    PartHabits habits;
+    const auto count = static_cast<std::size_t>(tables.component_count());
+    std::vector<char> connected(count, 0);
+    for (const auto& contact : nets.contacts)
+        connected[static_cast<std::size_t>(contact.component - 1)] = 1;
+    std::vector<std::string_view> part_names(count), net_names;
+    std::vector<std::uint32_t> pad_counts(count, 0);
+    for (Count k = 1; k <= tables.component_count(); ++k) {
+        const auto p = static_cast<std::size_t>(k - 1);
+        const auto& choice = choices.of(k);
+        part_names[p] = tables.comp_name(k);
+        std::string_view package;
+        if (choice.package != PackageChoices::none) {
+            const auto& library = choices.libraries()[choice.library].library;
+            package = library.package_names()[choice.package];
+            pad_counts[p] = static_cast<std::uint32_t>(library.pad_count(choice.package));
+        }
+        const bool drawn = extents[p] != Extent{} || pad_counts[p] > 0;
+        habits.roles.push_back(part_role({part_names[p], package, drawn, connected[p] != 0}));
+    }
+    for (Count i = 1; i <= tables.net_count(); ++i)
+        net_names.push_back(tables.original_sig_name(i));
+    habits.decoupling = decoupling_capacitors(parts, net_names, part_names, pad_counts);
     if (unit == PlacementUnit::micrometre)
-        return place_parts(extents, parts);
+        return place_parts(extents, parts, habits);
     // 1 mil = 25.4 um, rounded outward.
     auto down = [](std::int64_t um) {
         const std::int64_t tenths = um * 10;
@@ -228,7 +253,7 @@ Placement place_components(const NetlistTables& tables, const PackageChoices& ch
         extent = {down(extent.x1), down(extent.y1), up(extent.x2), up(extent.y2)};
     for (auto& offset : parts.offsets)
         offset = {down(offset.x), down(offset.y)};
-    return place_parts(extents, parts, up(part_gap), up(outline_margin));
+    return place_parts(extents, parts, habits, up(part_gap), up(outline_margin));
 }
 
 // The board's XML tree, built element by element.
@@ -428,6 +453,8 @@ std::string BoardDocument::write(const BoardNets& nets, const Placement& placeme
         element.append_attribute("value") = utf8_text(tables_.comp_value(k)).c_str();
         element.append_attribute("x") = millimetres(origin.x).c_str();
         element.append_attribute("y") = millimetres(origin.y).c_str();
+        if (const auto turns = placement.turns.empty() ? 0 : placement.turns[k - 1])
+            element.append_attribute("rot") = turns == 1 ? "R90" : turns == 2 ? "R180" : "R270";
         element_names[static_cast<std::size_t>(k)] = name;
     }
 

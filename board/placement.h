@@ -1,12 +1,15 @@
 #pragma once
 // Where the parts of a board go: side by side without overlapping, connected parts near each
-// other, the whole roughly square.
+// other, the whole roughly square, laid out as a designer would start.
 //
-// The parts are taken in an order that follows the nets (breadth first from the part with
-// most pins, along the smaller nets first), then packed one after the other into the lowest
-// free place of a skyline as wide as the square root of their area. Units are the caller's
-// (micrometres for a board, mil for a script); everything is whole numbers, so that the same
-// parts give the same places on every platform.
+// The parts' middles are first placed where the nets pull them (a quadratic placement over the
+// nets, solved by conjugate gradients), then spread over a square by repeated halving so that
+// they do not pile up, the two alternating with ever stronger pulls towards the spread places.
+// Each part then takes the turn that brings its pins nearest their nets, the parts are packed
+// into a skyline as near their spread places as it lets them, and parts of one size swap places
+// where that shortens the airwires. Connectors go to the edge, holes to the corners. Units are
+// the caller's (micrometres for a board, mil for a script); the places are whole numbers, and
+// the arithmetic that decides them is the same on every platform (no library transcendentals).
 
 #include "package_extent.h"
 
@@ -35,14 +38,44 @@ struct PartNets {
     std::vector<Point> offsets;
 };
 
-struct Placement {
-    std::vector<Point> origins;  // where each part's origin goes
-    Extent outline;              // the board: every part's extent, `margin` away, from (0, 0)
+// What a designer does with some parts, beyond keeping connected parts near each other.
+enum class PartRole : std::uint8_t {
+    ordinary,
+    connector,  // on the board's edge, its pads towards the inside
+    hole,       // a mounting hole: in a corner
+    empty,      // nothing to draw: at the outline's corner, out of the packing
 };
 
-// `gap` and `margin` in the extents' units.
+struct PartHabits {
+    std::vector<PartRole> roles;  // of each part; empty when all are ordinary
+    // A decoupling capacitor and the net entry of the IC's supply pin it serves: it stands
+    // next to that pin.
+    struct Decoupling {
+        std::uint32_t capacitor = 0;
+        std::uint32_t pin = 0;  // an index into PartNets::parts
+    };
+    std::vector<Decoupling> decoupling;
+};
+
+struct Placement {
+    std::vector<Point> origins;       // where each part's origin goes
+    std::vector<std::uint8_t> turns;  // each part's quarter turns counterclockwise, 0-3
+    Extent outline;                   // the board: every part's extent, `margin` away, from (0, 0)
+};
+
+// `gap` and `margin` in the extents' units. A part covers its extent and its origin.
 Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
-                      std::int64_t gap = part_gap, std::int64_t margin = outline_margin);
+                      const PartHabits& habits, std::int64_t gap = part_gap,
+                      std::int64_t margin = outline_margin);
+inline Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
+                             std::int64_t gap = part_gap, std::int64_t margin = outline_margin)
+{
+    return place_parts(extents, nets, PartHabits{}, gap, margin);
+}
+
+// A point or an extent turned by quarter turns counterclockwise about the origin.
+Point turned(Point point, int turns);
+Extent turned(const Extent& extent, int turns);
 
 // The airwires of a board: for every net, the length of a minimum spanning tree over its
 // points (net i's points are points[starts[i]] .. points[starts[i + 1] - 1]).

@@ -240,6 +240,9 @@ int convert_with_libraries(const Request& request, const NetlistTables& tables, 
             const auto& origin = placement.origins[static_cast<std::size_t>(k - 1)];
             return std::pair<long long, long long>(origin.x, origin.y);
         };
+        libraries.turns_of = [&](Count k) {
+            return int{placement.turns[static_cast<std::size_t>(k - 1)]};
+        };
     }
     return write_out(
         request, [&](const auto& write) { write_eagle_script(tables, libraries, write); }, out,

@@ -246,6 +246,10 @@ void write_components(const NetlistTables& tables, const ScriptLibraries* librar
         } else {
             out.word(pack);
         }
+        if (libraries && libraries->turns_of) {
+            if (const int turns = libraries->turns_of(i) & 3)
+                out << (turns == 1 ? " R90" : turns == 2 ? " R180" : " R270");
+        }
         out << at << "Name ";
         out.word(name);
         out << at << "Value ";

@@ -39,6 +39,9 @@ struct ScriptLibraries {
     std::function<std::string_view(std::string_view component, std::string_view pin)> pad_of;
     // Where component k goes, in mil; may be left empty for the fixed grid.
     std::function<std::pair<long long, long long>(Count k)> place_of;
+    // Component k's quarter turns counterclockwise (0-3), written as Add's orientation where
+    // not 0; may be left empty.
+    std::function<int(Count k)> turns_of;
 };
 void write_eagle_script(const NetlistTables& tables, const ScriptLibraries& libraries,
                         const ScriptSink& sink);

@@ -141,10 +141,20 @@ void check_board(std::string_view bytes, const malvor::NetlistTables& tables,
         const auto package = package_named(element.attribute("package").value());
         check(
             package, "an element's package is in the board", element.attribute("package").value());
+        const std::string_view rot = element.attribute("rot").value();
+        check(rot.empty() || rot == "R90" || rot == "R180" || rot == "R270",
+              "an element is turned by quarter turns", board_bytes);
         const auto extent = malvor::package_extent(package);
+        // A package with nothing to draw stands at the outline's corner, apart from nothing.
+        if (extent == malvor::Extent{} && !package.child("pad") && !package.child("smd"))
+            continue;
+        const auto box = malvor::turned(extent, rot == "R90"    ? 1
+                                                : rot == "R180" ? 2
+                                                : rot == "R270" ? 3
+                                                                : 0);
         const auto x = micrometres(element.attribute("x").value());
         const auto y = micrometres(element.attribute("y").value());
-        placed.push_back({extent.x1 + x, extent.y1 + y, extent.x2 + x, extent.y2 + y});
+        placed.push_back({box.x1 + x, box.y1 + y, box.x2 + x, box.y2 + y});
     }
     for (std::size_t a = 0; a < placed.size(); ++a)
         for (std::size_t b = a + 1; b < placed.size(); ++b)

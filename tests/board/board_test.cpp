@@ -3,6 +3,7 @@
 #include "command_run.h"
 #include "package_extent.h"
 #include "placement.h"
+#include "placement_habits.h"
 #include "script_names.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +73,8 @@ struct RandomBoard {
     PartNets nets;
 };
 
-RandomBoard random_board(std::size_t parts, unsigned seed)
+// `catalogue`: the parts of a few packages only, as on real boards, where many are alike.
+RandomBoard random_board(std::size_t parts, unsigned seed, bool catalogue = false)
 {
     std::mt19937 random(seed);
     RandomBoard board;
@@ -86,6 +88,14 @@ RandomBoard random_board(std::size_t parts, unsigned seed)
         const auto h = large ? size(5000, 20000) : size(500, 3000);
         const auto x = -size(0, static_cast<int>(w)), y = -size(0, static_cast<int>(h));
         board.extents.push_back({x, y, x + w, y + h});
+        if (catalogue) {
+            constexpr Extent packages[] = {{-800, -400, 800, 400},
+                                           {-800, -400, 800, 400},
+                                           {-1500, -700, 1500, 700},
+                                           {-2500, -2000, 2500, 2000},
+                                           {-1300, -1300, 11300, 1300}};
+            board.extents.back() = packages[random() % 5];
+        }
     }
     auto add_net = [&](std::vector<std::uint32_t> members) {
         board.nets.parts.insert(board.nets.parts.end(), members.begin(), members.end());
@@ -114,80 +124,110 @@ RandomBoard random_board(std::size_t parts, unsigned seed)
     return board;
 }
 
-// The airwires over the parts' middles.
-double airwires(const RandomBoard& board, const std::vector<Point>& origins)
+// Where a part's extent, with its origin, lies as placed.
+Extent placed_box(const Extent& extent, Point origin, int turns)
+{
+    const auto e = turned(
+        Extent{std::min<std::int64_t>(extent.x1, 0), std::min<std::int64_t>(extent.y1, 0),
+               std::max<std::int64_t>(extent.x2, 0), std::max<std::int64_t>(extent.y2, 0)},
+        turns);
+    return {e.x1 + origin.x, e.y1 + origin.y, e.x2 + origin.x, e.y2 + origin.y};
+}
+
+// The airwires over the parts' middles (as turned), each part's middle moved by `shift`.
+double airwires(const RandomBoard& board, const Placement& placement,
+                const std::vector<Point>& shift)
 {
     std::vector<Point> points;
     for (auto part : board.nets.parts) {
-        const auto& extent = board.extents[part];
-        points.push_back({origins[part].x + (extent.x1 + extent.x2) / 2,
-                          origins[part].y + (extent.y1 + extent.y2) / 2});
+        const auto box = placed_box(
+            board.extents[part], placement.origins[part], placement.turns[part]);
+        points.push_back(
+            {(box.x1 + box.x2) / 2 + shift[part].x, (box.y1 + box.y2) / 2 + shift[part].y});
     }
     return airwire_length(points, board.nets.starts);
 }
 
+// The airwires against the same places given to the parts at random: median of five shuffles.
+double shuffled_ratio(const RandomBoard& board, const Placement& placement, unsigned seed)
+{
+    const auto parts = board.extents.size();
+    std::vector<Point> middles;
+    for (std::size_t p = 0; p < parts; ++p) {
+        const auto box = placed_box(board.extents[p], placement.origins[p], placement.turns[p]);
+        middles.push_back({(box.x1 + box.x2) / 2, (box.y1 + box.y2) / 2});
+    }
+    std::mt19937 random(seed);
+    std::vector<double> shuffled;
+    for (int s = 0; s < 5; ++s) {
+        auto order = middles;
+        std::shuffle(order.begin(), order.end(), random);
+        std::vector<Point> shift(parts);
+        for (std::size_t p = 0; p < parts; ++p)
+            shift[p] = {order[p].x - middles[p].x, order[p].y - middles[p].y};
+        shuffled.push_back(airwires(board, placement, shift));
+    }
+    std::sort(shuffled.begin(), shuffled.end());
+    return airwires(board, placement, std::vector<Point>(parts)) / shuffled[2];
+}
+
+// Every part inside the outline by the margin and no two closer than the gap.
+void expect_apart_and_inside(const std::vector<Extent>& extents, const Placement& placement,
+                             const std::string& what)
+{
+    std::vector<Extent> placed;
+    for (std::size_t p = 0; p < extents.size(); ++p)
+        placed.push_back(placed_box(extents[p], placement.origins[p], placement.turns[p]));
+    const auto& outline = placement.outline;
+    EXPECT_EQ(outline.x1, 0) << what;
+    EXPECT_EQ(outline.y1, 0) << what;
+    for (const auto& e : placed) {
+        EXPECT_GE(e.x1, outline.x1 + outline_margin) << what;
+        EXPECT_GE(e.y1, outline.y1 + outline_margin) << what;
+        EXPECT_LE(e.x2, outline.x2 - outline_margin) << what;
+        EXPECT_LE(e.y2, outline.y2 - outline_margin) << what;
+    }
+    // Sorted by left edge, a part meets only those starting before its right edge.
+    std::sort(
+        placed.begin(), placed.end(), [](const Extent& a, const Extent& b) { return a.x1 < b.x1; });
+    for (std::size_t a = 0; a < placed.size(); ++a)
+        for (std::size_t b = a + 1; b < placed.size() && placed[b].x1 < placed[a].x2 + part_gap;
+             ++b)
+            ASSERT_TRUE(placed[b].y1 >= placed[a].y2 + part_gap ||
+                        placed[a].y1 >= placed[b].y2 + part_gap ||
+                        placed[b].x1 >= placed[a].x2 + part_gap)
+                << what << ": parts closer than the gap";
+}
+
 TEST(Placement, ApartInsideSquareDenseAndConnectedPartsNear)
 {
-    for (std::size_t parts : {0, 1, 2, 7, 60, 500, 2000}) {
-        for (unsigned seed : {1u, 2u, 3u}) {
+    for (std::size_t parts : {0, 1, 2, 7, 20, 60, 500, 2000}) {
+        for (unsigned seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
+            // Seeds from 4 on: parts of a few packages.
+            const bool catalogue = seed > 3;
+            if (catalogue && parts > 500)
+                continue;
             const std::string what = std::to_string(parts) + " parts, seed " + std::to_string(seed);
-            const auto board = random_board(parts, seed);
+            const auto board = random_board(parts, seed, catalogue);
             const auto placement = place_parts(board.extents, board.nets);
             ASSERT_EQ(placement.origins.size(), parts) << what;
-            EXPECT_EQ(place_parts(board.extents, board.nets).origins, placement.origins) << what;
-            std::vector<Extent> placed;
-            double area = 0;
-            for (std::size_t p = 0; p < parts; ++p) {
-                const auto& [x, y] = placement.origins[p];
-                const auto& e = board.extents[p];
-                placed.push_back({e.x1 + x, e.y1 + y, e.x2 + x, e.y2 + y});
-                area += double(e.width() + part_gap) * double(e.height() + part_gap);
-            }
-            const auto& outline = placement.outline;
-            EXPECT_EQ(outline.x1, 0) << what;
-            EXPECT_EQ(outline.y1, 0) << what;
-            for (const auto& e : placed) {
-                EXPECT_GE(e.x1, outline.x1 + outline_margin) << what;
-                EXPECT_GE(e.y1, outline.y1 + outline_margin) << what;
-                EXPECT_LE(e.x2, outline.x2 - outline_margin) << what;
-                EXPECT_LE(e.y2, outline.y2 - outline_margin) << what;
-            }
-            // Sorted by left edge, a part meets only those starting before its right edge.
-            std::sort(placed.begin(), placed.end(),
-                      [](const Extent& a, const Extent& b) { return a.x1 < b.x1; });
-            for (std::size_t a = 0; a < placed.size(); ++a)
-                for (std::size_t b = a + 1;
-                     b < placed.size() && placed[b].x1 < placed[a].x2 + part_gap; ++b)
-                    ASSERT_TRUE(placed[b].y1 >= placed[a].y2 + part_gap ||
-                                placed[a].y1 >= placed[b].y2 + part_gap ||
-                                placed[b].x1 >= placed[a].x2 + part_gap)
-                        << what << ": parts closer than the gap";
+            ASSERT_EQ(placement.turns.size(), parts) << what;
+            const auto again = place_parts(board.extents, board.nets);
+            EXPECT_EQ(again.origins, placement.origins) << what;
+            EXPECT_EQ(again.turns, placement.turns) << what;
+            expect_apart_and_inside(board.extents, placement, what);
+            if (parts < 20)
+                continue;  // a few parts, a few ways to place them
+            EXPECT_LE(shuffled_ratio(board, placement, seed), 0.75) << what;
             if (parts < 60)
-                continue;  // the margin and a few large parts decide small boards
+                continue;  // the margin decides a small board's area
+            double area = 0;
+            for (const auto& e : board.extents)
+                area += double(e.width() + part_gap) * double(e.height() + part_gap);
+            const auto& outline = placement.outline;
             const double width = double(outline.width()), height = double(outline.height());
             EXPECT_LE(std::max(width, height) / std::min(width, height), 2.0) << what;
             EXPECT_LE(width * height, 2 * area) << what;
-            // The same places given to the parts at random: median of five shuffles.
-            std::mt19937 random(seed);
-            std::vector<double> shuffled;
-            for (int s = 0; s < 5; ++s) {
-                auto places = placement.origins;
-                std::vector<Point> middles;
-                for (std::size_t p = 0; p < parts; ++p) {
-                    const auto& e = board.extents[p];
-                    middles.push_back(
-                        {places[p].x + (e.x1 + e.x2) / 2, places[p].y + (e.y1 + e.y2) / 2});
-                }
-                std::shuffle(middles.begin(), middles.end(), random);
-                for (std::size_t p = 0; p < parts; ++p) {
-                    const auto& e = board.extents[p];
-                    places[p] = {
-                        middles[p].x - (e.x1 + e.x2) / 2, middles[p].y - (e.y1 + e.y2) / 2};
-                }
-                shuffled.push_back(airwires(board, places));
-            }
-            std::sort(shuffled.begin(), shuffled.end());
-            EXPECT_LE(airwires(board, placement.origins), 0.75 * shuffled[2]) << what;
         }
     }
 }
@@ -197,8 +237,30 @@ TEST(Placement, APartWiderThanAllOthersTogether)
     const std::vector<Extent> extents{
         {0, 0, 100000, 1000}, {0, 0, 1000, 1000}, {-500, 0, 500, 1000}};
     const auto placement = place_parts(extents, {});
-    EXPECT_EQ(placement.outline, (Extent{0, 0, 104000, 7000}));
-    EXPECT_EQ(placement.origins, (std::vector<Point>{{2000, 2000}, {2000, 4000}, {4500, 4000}}));
+    expect_apart_and_inside(extents, placement, "wide");
+    EXPECT_EQ(placement.outline.width(), 104000);
+}
+
+TEST(Placement, AnExtentFarFromItsOriginCoversTheOrigin)
+{
+    const std::vector<Extent> extents{{10000, 10000, 12000, 11000}, {-500, -500, 500, 500}};
+    const auto placement = place_parts(extents, {});
+    for (std::size_t p = 0; p < extents.size(); ++p) {
+        const auto& o = placement.origins[p];
+        EXPECT_GE(o.x, outline_margin) << p;
+        EXPECT_GE(o.y, outline_margin) << p;
+    }
+    expect_apart_and_inside(extents, placement, "far");
+}
+
+TEST(Placement, TurnsOfPointsAndExtents)
+{
+    const Point p{3, 1};
+    const Point expected[] = {{3, 1}, {-1, 3}, {-3, -1}, {1, -3}};
+    for (int turns = 0; turns < 4; ++turns)
+        EXPECT_EQ(turned(p, turns), expected[turns]) << turns;
+    EXPECT_EQ(turned(Extent{-1, -2, 4, 3}, 1), (Extent{-3, -1, 2, 4}));
+    EXPECT_EQ(turned(Extent{-1, -2, 4, 3}, 2), (Extent{-4, -3, 1, 2}));
 }
 
 TEST(Placement, AirwiresOfEachNetASpanningTree)
@@ -299,7 +361,8 @@ TEST_F(Board, EveryPackageCopiedEveryContactAPadOfIt)
         const std::string library = element.attribute("library").value();
         const std::string package = element.attribute("package").value();
         EXPECT_TRUE(copied[library].count(package)) << package;
-        EXPECT_EQ(element.attribute("rot").value(), std::string());
+        const std::string rot = element.attribute("rot").value();
+        EXPECT_TRUE(rot.empty() || rot == "R90" || rot == "R180" || rot == "R270") << rot;
         package_of[element.attribute("name").value()] = library + "/" + package;
     }
     EXPECT_EQ(package_of.size(), 11u);
@@ -438,7 +501,20 @@ TEST_F(Board, ThePackedPlacementForTheScript)
     const auto places = adds(packed.out);
     ASSERT_EQ(places.size(), 11u);
     EXPECT_EQ(std::set<std::string>(places.begin(), places.end()).size(), 11u);
-    EXPECT_EQ(places[0], "( 1314 2130 );\r");  // U$1, SO-8
+    EXPECT_EQ(places[0], "( 2136 1858 );\r");  // U$1, SO-8
+    // A turned part's Add names its orientation before the place, as the board's rot says.
+    std::vector<std::string> turns;
+    std::istringstream lines(packed.out);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("Add "))
+            continue;
+        const auto place = line.find(" ( ");
+        const auto word = line.rfind(' ', place - 1);
+        const auto last = line.substr(word + 1, place - word - 1);
+        turns.push_back(last.starts_with("R") && last.find('@') == std::string::npos ? last : "");
+    }
+    EXPECT_EQ(turns, (std::vector<std::string>{
+                         "", "R180", "", "R90", "R270", "R180", "", "", "", "", "R270"}));
     // Every line but the Add and Name lines stays as it was.
     auto others = [](const std::string& script) {
         std::string kept;
