@@ -7,8 +7,6 @@
 #include "script_names.h"
 #include "shown_text.h"
 
-#include <new>
-
 namespace malvor {
 namespace {
 
@@ -29,19 +27,12 @@ int write_board(const BoardRequest& request, const NetlistTables& tables, const 
 
 int run_board(const BoardRequest& request, std::FILE* out, std::FILE* err)
 {
-    auto tables = read_netlist_or_say(request.netlist, err);
-    if (!tables)
-        return exit_failure;
-    auto setup = read_library_setup(request.libraries, request.map, err, true);
-    if (!setup)
-        return exit_failure;
-    try {
-        return write_board(request, *tables, *setup, out, err);
-    } catch (const std::bad_alloc&) {
-        std::fprintf(err, "malvor-convert: cannot make the board of netlist '%s': %s\n",
-                     shown(request.netlist).c_str(), out_of_memory().message().c_str());
-        return exit_failure;
-    }
+    return with_netlist_and_libraries(request.netlist, request.libraries, request.map, true,
+                                      "make the board of netlist '" + shown(request.netlist) + "'",
+                                      err,
+                                      [&](const NetlistTables& tables, const LibrarySetup& setup) {
+                                          return write_board(request, tables, setup, out, err);
+                                      });
 }
 
 }  // namespace malvor

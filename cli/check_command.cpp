@@ -9,8 +9,6 @@
 #include "shown_text.h"
 #include "suggested_map.h"
 
-#include <new>
-
 namespace malvor {
 namespace {
 
@@ -54,20 +52,11 @@ int check_and_report(const CheckRequest& request, const NetlistTables& tables,
 
 int run_check(const CheckRequest& request, std::FILE* out, std::FILE* err)
 {
-    const std::string& netlist = request.netlist;
-    auto tables = read_netlist_or_say(netlist, err);
-    if (!tables)
-        return exit_failure;
-    auto setup = read_library_setup(request.libraries, request.map, err);
-    if (!setup)
-        return exit_failure;
-    try {
-        return check_and_report(request, *tables, *setup, out, err);
-    } catch (const std::bad_alloc&) {
-        std::fprintf(err, "malvor-convert: cannot check netlist '%s': %s\n", shown(netlist).c_str(),
-                     out_of_memory().message().c_str());
-        return exit_failure;
-    }
+    return with_netlist_and_libraries(request.netlist, request.libraries, request.map, false,
+                                      "check netlist '" + shown(request.netlist) + "'", err,
+                                      [&](const NetlistTables& tables, const LibrarySetup& setup) {
+                                          return check_and_report(request, tables, setup, out, err);
+                                      });
 }
 
 }  // namespace malvor

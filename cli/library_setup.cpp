@@ -4,6 +4,8 @@
 #include "command_io.h"
 #include "file_io.h"
 
+#include <new>
+
 namespace malvor {
 
 std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& library_paths,
@@ -29,6 +31,26 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
     for (const auto& line : setup_error_lines(*result.error))
         std::fprintf(err, "%s%s\n", prefix, line.c_str());
     return std::nullopt;
+}
+
+int with_netlist_and_libraries(
+    const std::string& netlist, const std::vector<std::string>& library_paths,
+    const std::optional<std::string>& map_path, bool keep_files, const std::string& failing,
+    std::FILE* err, const std::function<int(const NetlistTables&, const LibrarySetup&)>& work)
+{
+    auto tables = read_netlist_or_say(netlist, err);
+    if (!tables)
+        return exit_failure;
+    auto setup = read_library_setup(library_paths, map_path, err, keep_files);
+    if (!setup)
+        return exit_failure;
+    try {
+        return work(*tables, *setup);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(err, "malvor-convert: cannot %s: %s\n", failing.c_str(),
+                     out_of_memory().message().c_str());
+        return exit_failure;
+    }
 }
 
 bool write_problems(std::FILE* out, const std::string& netlist, const CheckReport& report,

@@ -6,6 +6,7 @@
 #include "netlist_check.h"
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,14 @@ namespace malvor {
 std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& library_paths,
                                                const std::optional<std::string>& map_path,
                                                std::FILE* err, bool keep_files = false);
+
+// The netlist and the libraries read, then `work(tables, setup)`: the command's exit status.
+// What cannot be read is said, and so is running out of memory meanwhile ("cannot <failing>:
+// ..."); both exit with failure.
+int with_netlist_and_libraries(
+    const std::string& netlist, const std::vector<std::string>& library_paths,
+    const std::optional<std::string>& map_path, bool keep_files, const std::string& failing,
+    std::FILE* err, const std::function<int(const NetlistTables&, const LibrarySetup&)>& work);
 
 // "NETLIST:LINE: <kind>message" for every problem, in order, on `out`; false when a write
 // failed.

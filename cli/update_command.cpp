@@ -6,8 +6,6 @@
 #include "library_setup.h"
 #include "shown_text.h"
 
-#include <new>
-
 namespace malvor {
 namespace {
 
@@ -71,19 +69,11 @@ int update_board(const UpdateRequest& request, const NetlistTables& tables,
 
 int run_update(const UpdateRequest& request, std::FILE* out, std::FILE* err)
 {
-    auto tables = read_netlist_or_say(request.netlist, err);
-    if (!tables)
-        return exit_failure;
-    auto setup = read_library_setup(request.libraries, request.map, err, true);
-    if (!setup)
-        return exit_failure;
-    try {
-        return update_board(request, *tables, *setup, out, err);
-    } catch (const std::bad_alloc&) {
-        std::fprintf(err, "malvor-convert: cannot update board '%s': %s\n",
-                     shown(request.board).c_str(), out_of_memory().message().c_str());
-        return exit_failure;
-    }
+    return with_netlist_and_libraries(request.netlist, request.libraries, request.map, true,
+                                      "update board '" + shown(request.board) + "'", err,
+                                      [&](const NetlistTables& tables, const LibrarySetup& setup) {
+                                          return update_board(request, tables, setup, out, err);
+                                      });
 }
 
 }  // namespace malvor
