@@ -1085,64 +1085,36 @@ void Placer::edges_and_corners()
 }  // namespace
 
 // The airwires of the nets of at most `local_net` pads (a big net's tree changes little and
-// takes long) against the same places given to the parts at random (median of nine shuffles, as the
-// best of many tries is otherwise the luckiest shuffle; by a generator of our own so that every
-// platform shuffles alike): how well a placement keeps connected parts together.
-double small_nets_ratio(const std::vector<Extent>& extents, const PartNets& nets,
-                        const Placement& placement)
+// takes long): what the tries of a board are compared by. Not against random places, as a
+// larger or longer outline lengthens those and would win for it.
+double small_nets_length(const std::vector<Extent>& extents, const PartNets& nets,
+                         const Placement& placement)
 {
-    const std::size_t count = extents.size();
-    std::vector<Point> middles(count);
-    for (std::size_t p = 0; p < count; ++p) {
-        const auto& e = extents[p];
-        const auto b = turned(
-            Extent{std::min<std::int64_t>(e.x1, 0), std::min<std::int64_t>(e.y1, 0),
-                   std::max<std::int64_t>(e.x2, 0), std::max<std::int64_t>(e.y2, 0)},
-            placement.turns[p]);
-        middles[p] = {
-            placement.origins[p].x + (b.x1 + b.x2) / 2, placement.origins[p].y + (b.y1 + b.y2) / 2};
-    }
-    auto length = [&](const std::vector<Point>& to) {
-        std::vector<Point> points;
-        std::vector<std::uint32_t> starts{0};
-        for (std::size_t net = 0; net + 1 < nets.starts.size(); ++net) {
-            if (nets.starts[net + 1] - nets.starts[net] > local_net)
-                continue;
-            for (auto at = nets.starts[net]; at < nets.starts[net + 1]; ++at) {
-                const auto p = nets.parts[at];
-                const Point pin = turned(nets.offsets.empty()
-                                             ? Point{(extents[p].x1 + extents[p].x2) / 2,
-                                                     (extents[p].y1 + extents[p].y2) / 2}
-                                             : nets.offsets[at],
-                                         placement.turns[p]);
-                points.push_back({placement.origins[p].x + pin.x + to[p].x - middles[p].x,
-                                  placement.origins[p].y + pin.y + to[p].y - middles[p].y});
-            }
-            starts.push_back(static_cast<std::uint32_t>(points.size()));
+    std::vector<Point> points;
+    std::vector<std::uint32_t> starts{0};
+    for (std::size_t net = 0; net + 1 < nets.starts.size(); ++net) {
+        if (nets.starts[net + 1] - nets.starts[net] > local_net)
+            continue;
+        for (auto at = nets.starts[net]; at < nets.starts[net + 1]; ++at) {
+            const auto p = nets.parts[at];
+            const Point pin = turned(nets.offsets.empty()
+                                         ? Point{(extents[p].x1 + extents[p].x2) / 2,
+                                                 (extents[p].y1 + extents[p].y2) / 2}
+                                         : nets.offsets[at],
+                                     placement.turns[p]);
+            points.push_back({placement.origins[p].x + pin.x, placement.origins[p].y + pin.y});
         }
-        return airwire_length(points, starts);
-    };
-    std::uint64_t state = 0x9e3779b97f4a7c15u;
-    double shuffled[9];
-    for (auto& one : shuffled) {
-        auto order = middles;
-        for (std::size_t i = count; i > 1; --i) {
-            state = state * 6364136223846793005u + 1442695040888963407u;
-            std::swap(order[i - 1], order[(state >> 33) % i]);
-        }
-        one = length(order);
+        starts.push_back(static_cast<std::uint32_t>(points.size()));
     }
-    std::sort(shuffled, shuffled + 9);
-    const double mid = shuffled[4];
-    return mid > 0 ? length(middles) / mid : 0;
+    return airwire_length(points, starts);
 }
 
 Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
                       const PartHabits& habits, std::int64_t gap, std::int64_t margin)
 {
     // Boards of up to a few hundred parts are placed many ways (densities, starts, quadratic
-    // and length-weighed springs), keeping the one whose small nets are shortest against random
-    // places: how a spread packs varies much with each, and no one way wins on every board.
+    // and length-weighed springs), keeping the one whose small nets are shortest: how a spread
+    // packs varies much with each, and no one way wins on every board.
     std::vector<Tuning> tunings = {{0.9, 3, false}, {0.8, 10, false}, {1.0, 0, false},
                                    {0.9, 0, false}, {0.9, 3, true},   {0.8, 10, true},
                                    {1.0, 0, true},  {0.9, 0, true}};
@@ -1170,18 +1142,19 @@ Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
         return w * h <= 2 * parts_area && std::max(w, h) <= 2 * std::min(w, h);
     };
     Placement best;
-    double best_ratio = 0;
+    double best_length = 0;
     bool best_within = false;
     for (std::size_t way = 0; way < ways; ++way) {
         Placer placer(extents, nets, habits, gap, margin, tunings[way]);
         auto placement = placer.run();
         if (ways == 1)
             return placement;
-        const double ratio = small_nets_ratio(extents, nets, placement);
+        const double length = small_nets_length(extents, nets, placement);
         const bool inside = within(placement) && placer.edges_kept();
-        if (way == 0 || (inside && !best_within) || (inside == best_within && ratio < best_ratio)) {
+        if (way == 0 || (inside && !best_within) ||
+            (inside == best_within && length < best_length)) {
             best = std::move(placement);
-            best_ratio = ratio;
+            best_length = length;
             best_within = inside;
         }
     }
