@@ -44,6 +44,9 @@ constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 // spanning tree hardly changes when one part moves.
 constexpr std::uint32_t local_net = 24;
 
+// Boards of up to this many parts are placed more ways still.
+constexpr std::size_t extra_tries_parts = 200;
+
 struct Vector2 {
     double x = 0, y = 0;
 };
@@ -379,6 +382,7 @@ struct Tuning {
     double density = 0.9;
     std::int64_t empty_tenths = 3;
     bool transposed = false;  // the start's curve along y first
+    bool linear = false;      // springs reweighed by their lengths
 };
 
 class Placer {
@@ -432,6 +436,8 @@ public:
         edges_and_corners();
         return std::move(placement_);
     }
+    // Whether every connector stands on the outline's edge.
+    bool edges_kept() const { return edges_kept_; }
 
 private:
     PartRole role(std::size_t p) const { return roles_[p]; }
@@ -480,6 +486,7 @@ private:
     std::vector<Side> side_;       // of each connector
     Region region_{0, 0, 0, 0};    // the square the packed parts spread over
     Placement placement_;
+    bool edges_kept_ = true;
 };
 
 void Placer::global()
@@ -588,6 +595,7 @@ void Placer::global()
     };
     for (std::size_t v = 0; v < moved.size(); ++v)
         to[v] = {x[v], y[v]};
+    const double pitch = side / std::sqrt(double(moved.size()));
     const int rounds = moved.size() > 20000 ? 5 : 10;
     const int iterations = moved.size() > 20000 ? 15 : 60;
     double pull = 0.02;
@@ -598,8 +606,26 @@ void Placer::global()
             target_x[v] = to[v].x;
             target_y[v] = to[v].y;
         }
-        solve(springs, springs.pins_x, anchor, target_x, x, iterations);
-        solve(springs, springs.pins_y, anchor, target_y, y, iterations);
+        if (round > 0 && tuning_.linear) {
+            // Each spring weighed by the inverse of its length as it stands, on each axis
+            // apart: the quadratic pull then measures the wires' length, not its square, and
+            // long wires no longer outweigh many short ones.
+            auto reweighted = [&](const std::vector<double>& at, bool along_x) {
+                auto list_axis = list;
+                for (auto& s : list_axis) {
+                    const double d = std::abs(at[s.a] + (along_x ? s.from.x : s.from.y) - at[s.b] -
+                                              (along_x ? s.to.x : s.to.y));
+                    s.weight *= pitch / std::max(d, pitch / 4);
+                }
+                return springs_of(size, list_axis);
+            };
+            const auto sx = reweighted(x, true), sy = reweighted(y, false);
+            solve(sx, sx.pins_x, anchor, target_x, x, iterations);
+            solve(sy, sy.pins_y, anchor, target_y, y, iterations);
+        } else {
+            solve(springs, springs.pins_x, anchor, target_x, x, iterations);
+            solve(springs, springs.pins_y, anchor, target_y, y, iterations);
+        }
         spread_all();
         pull *= 1.8;
     }
@@ -1041,91 +1067,94 @@ void Placer::edges_and_corners()
             o = {o.x + margin_ - x1, o.y + margin_ - y1};
     }
     placement_.outline = {0, 0, x2 - x1 + 2 * margin_, y2 - y1 + 2 * margin_};
+    // A row longer than its side reaches past the corner, where a connector may stand off the
+    // edge: such a try loses to one that keeps them all there.
+    edges_kept_ = true;
+    for (std::size_t p = 0; p < count_; ++p) {
+        if (role(p) != PartRole::connector)
+            continue;
+        const auto b = box(p, placement_.turns[p]);
+        const auto& o = placement_.origins[p];
+        const auto& out = placement_.outline;
+        if (o.x + b.x1 != out.x1 + margin_ && o.y + b.y1 != out.y1 + margin_ &&
+            o.x + b.x2 != out.x2 - margin_ && o.y + b.y2 != out.y2 - margin_)
+            edges_kept_ = false;
+    }
 }
 
 }  // namespace
 
 // The airwires of the nets of at most `local_net` pads (a big net's tree changes little and
-// takes long) against the same places given to the parts at random (median of three shuffles, by a
-// generator of our own so that every platform shuffles alike): how well a placement keeps connected
-// parts together.
-double small_nets_ratio(const std::vector<Extent>& extents, const PartNets& nets,
-                        const Placement& placement)
+// takes long): what the tries of a board are compared by. Not against random places, as a
+// larger or longer outline lengthens those and would win for it.
+double small_nets_length(const std::vector<Extent>& extents, const PartNets& nets,
+                         const Placement& placement)
 {
-    const std::size_t count = extents.size();
-    std::vector<Point> middles(count);
-    for (std::size_t p = 0; p < count; ++p) {
-        const auto& e = extents[p];
-        const auto b = turned(
-            Extent{std::min<std::int64_t>(e.x1, 0), std::min<std::int64_t>(e.y1, 0),
-                   std::max<std::int64_t>(e.x2, 0), std::max<std::int64_t>(e.y2, 0)},
-            placement.turns[p]);
-        middles[p] = {
-            placement.origins[p].x + (b.x1 + b.x2) / 2, placement.origins[p].y + (b.y1 + b.y2) / 2};
-    }
-    auto length = [&](const std::vector<Point>& to) {
-        std::vector<Point> points;
-        std::vector<std::uint32_t> starts{0};
-        for (std::size_t net = 0; net + 1 < nets.starts.size(); ++net) {
-            if (nets.starts[net + 1] - nets.starts[net] > local_net)
-                continue;
-            for (auto at = nets.starts[net]; at < nets.starts[net + 1]; ++at) {
-                const auto p = nets.parts[at];
-                const Point pin = turned(nets.offsets.empty()
-                                             ? Point{(extents[p].x1 + extents[p].x2) / 2,
-                                                     (extents[p].y1 + extents[p].y2) / 2}
-                                             : nets.offsets[at],
-                                         placement.turns[p]);
-                points.push_back({placement.origins[p].x + pin.x + to[p].x - middles[p].x,
-                                  placement.origins[p].y + pin.y + to[p].y - middles[p].y});
-            }
-            starts.push_back(static_cast<std::uint32_t>(points.size()));
+    std::vector<Point> points;
+    std::vector<std::uint32_t> starts{0};
+    for (std::size_t net = 0; net + 1 < nets.starts.size(); ++net) {
+        if (nets.starts[net + 1] - nets.starts[net] > local_net)
+            continue;
+        for (auto at = nets.starts[net]; at < nets.starts[net + 1]; ++at) {
+            const auto p = nets.parts[at];
+            const Point pin = turned(nets.offsets.empty()
+                                         ? Point{(extents[p].x1 + extents[p].x2) / 2,
+                                                 (extents[p].y1 + extents[p].y2) / 2}
+                                         : nets.offsets[at],
+                                     placement.turns[p]);
+            points.push_back({placement.origins[p].x + pin.x, placement.origins[p].y + pin.y});
         }
-        return airwire_length(points, starts);
-    };
-    std::uint64_t state = 0x9e3779b97f4a7c15u;
-    double shuffled[3];
-    for (auto& one : shuffled) {
-        auto order = middles;
-        for (std::size_t i = count; i > 1; --i) {
-            state = state * 6364136223846793005u + 1442695040888963407u;
-            std::swap(order[i - 1], order[(state >> 33) % i]);
-        }
-        one = length(order);
+        starts.push_back(static_cast<std::uint32_t>(points.size()));
     }
-    std::sort(shuffled, shuffled + 3);
-    return shuffled[1] > 0 ? length(middles) / shuffled[1] : 0;
+    return airwire_length(points, starts);
 }
 
 Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
                       const PartHabits& habits, std::int64_t gap, std::int64_t margin)
 {
-    // Boards of up to a few hundred parts are placed a few ways, keeping the one whose small
-    // nets are shortest against random places: how a spread packs varies much with its density
-    // and its start.
-    const Tuning tunings[] = {{0.9, 3, false}, {0.8, 10, false}, {1.0, 0, false}, {0.9, 0, false},
-                              {0.9, 3, true},  {0.8, 10, true},  {1.0, 0, true},  {0.9, 0, true}};
-    const std::size_t ways = extents.size() <= 500 ? std::size(tunings) : 1;
+    // Boards of up to a few hundred parts are placed many ways (densities, starts, quadratic
+    // and length-weighed springs), keeping the one whose small nets are shortest: how a spread
+    // packs varies much with each, and no one way wins on every board.
+    std::vector<Tuning> tunings = {{0.9, 3, false}, {0.8, 10, false}, {1.0, 0, false},
+                                   {0.9, 0, false}, {0.9, 3, true},   {0.8, 10, true},
+                                   {1.0, 0, true},  {0.9, 0, true}};
+    if (extents.size() > 500)
+        tunings.resize(1);
+    else if (extents.size() <= extra_tries_parts)
+        for (const double density : {0.6, 0.7, 0.75, 0.85, 0.95})
+            for (const std::int64_t empty : {0, 3, 10})
+                for (const bool transposed : {false, true})
+                    tunings.push_back({density, empty, transposed});
+    if (extents.size() <= 500)
+        for (std::size_t i = 0, n = tunings.size(); i < n; ++i) {
+            auto t = tunings[i];
+            t.linear = true;
+            tunings.push_back(t);
+        }
+    const std::size_t ways = tunings.size();
     double parts_area = 0;
     for (const auto& e : extents)
         parts_area += double(e.width() + gap) * double(e.height() + gap);
-    // An outline beyond twice the parts' area or longer than twice its width loses to any other.
+    // An outline beyond twice the parts' area or longer than twice its width, or a connector off
+    // the edge, loses to any other.
     auto within = [&](const Placement& placement) {
         const double w = double(placement.outline.width()), h = double(placement.outline.height());
         return w * h <= 2 * parts_area && std::max(w, h) <= 2 * std::min(w, h);
     };
     Placement best;
-    double best_ratio = 0;
+    double best_length = 0;
     bool best_within = false;
     for (std::size_t way = 0; way < ways; ++way) {
-        auto placement = Placer(extents, nets, habits, gap, margin, tunings[way]).run();
+        Placer placer(extents, nets, habits, gap, margin, tunings[way]);
+        auto placement = placer.run();
         if (ways == 1)
             return placement;
-        const double ratio = small_nets_ratio(extents, nets, placement);
-        const bool inside = within(placement);
-        if (way == 0 || (inside && !best_within) || (inside == best_within && ratio < best_ratio)) {
+        const double length = small_nets_length(extents, nets, placement);
+        const bool inside = within(placement) && placer.edges_kept();
+        if (way == 0 || (inside && !best_within) ||
+            (inside == best_within && length < best_length)) {
             best = std::move(placement);
-            best_ratio = ratio;
+            best_length = length;
             best_within = inside;
         }
     }

@@ -79,7 +79,8 @@ std::string routed(const std::string& bytes)
         }
     }
     if (auto u1 = elements["U$1"]) {
-        u1.append_attribute("rot") = "MR90";
+        // The placement may have turned U1 already: the designer's turn replaces it.
+        (u1.attribute("rot") ? u1.attribute("rot") : u1.append_attribute("rot")) = "MR90";
         u1.append_attribute("locked") = "yes";
     }
     if (auto q1 = elements["Q1"]) {
