@@ -389,10 +389,10 @@ class Placer {
 public:
     Placer(const std::vector<Extent>& extents, const PartNets& nets, const PartHabits& habits,
            std::int64_t gap, std::int64_t margin, Tuning tuning)
-        : tuning_(tuning),
-          extents_(extents),
+        : extents_(extents),
           nets_(nets),
           habits_(habits),
+          tuning_(tuning),
           gap_(gap),
           margin_(margin),
           count_(extents.size()),

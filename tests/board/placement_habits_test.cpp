@@ -210,9 +210,11 @@ TEST(PlacementHabits, TheDecouplingCapacitorBesideItsIcsSupplyPin)
         const auto box = placed(board, placement, p);
         return std::hypot(double(box.x1 + box.x2) / 2 - px, double(box.y1 + box.y2) / 2 - py);
     };
-    for (std::uint32_t p = 1; p < board.extents.size(); ++p)
-        if (p != capacitors[0] && board.extents[p] == board.extents[capacitors[0]])
+    for (std::uint32_t p = 1; p < board.extents.size(); ++p) {
+        if (p != capacitors[0] && board.extents[p] == board.extents[capacitors[0]]) {
             EXPECT_LT(distance(capacitors[0]), distance(p)) << p;
+        }
+    }
     EXPECT_LT(distance(capacitors[0]), 7000);  // beside the IC
 }
 
