@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Malvor for 64-bit Windows: Qt for MinGW-w64 built once into a cache (scripts/windows_qt.sh),
 # the window and the converter cross-built into build-windows/, their tests run under Wine, the
-# converter's output compared byte for byte with the Linux build's, the ZIP made, and the
-# unpacked ZIP's window run end to end under Wine against the Linux window.
+# converter's output compared byte for byte with the Linux build's, the ZIP made, the unpacked
+# ZIP's window run end to end under Wine against the Linux window, and the installer made from
+# the ZIP and tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # (The cross compiler comes with scripts/windows_qt.sh, which runs first.)
-scripts/deps.sh wine wine64 googletest unzip xvfb xauth x11-utils xdotool imagemagick
+scripts/deps.sh wine wine64 googletest unzip xvfb xauth x11-utils xdotool imagemagick nsis
 
 qt=$(scripts/windows_qt.sh)
 
@@ -148,3 +149,9 @@ for script in amplifier.scr board.scr; do
 done
 echo "malvor.exe from the ZIP under Wine: the same scripts as the Linux window and the converter" \
   "(screenshots: build-windows/e2e-windows/screen.png, problems.png)" >&2
+
+# The installer, made from the ZIP's files, and tested under Wine in this prefix: installed,
+# upgraded, repaired and uninstalled, for the current user and for all users.
+setup=$(scripts/windows_installer.sh build-windows)
+scripts/windows_installer_test.sh build-windows "$linux_convert"
+echo "$(basename "$setup"): $(du -h "$setup" | cut -f1)" >&2
