@@ -67,7 +67,7 @@ scope() {
 # What the installer may touch, as a listing to compare before and after.
 snapshot() {
   echo "[install folder]"
-  (cd "$(dirname "$installed")" 2>/dev/null && find "$(basename "$installed")" | sort) || true
+  [ ! -e "$installed" ] || (cd "$(dirname "$installed")" && find "$(basename "$installed")" | sort)
   echo "[start menu]"
   find "$start_menu" -iname '*malvor*' 2>/dev/null | sort
   for key in "$app_key" "$uninstall_key" 'Software\Classes\.net' 'Software\Classes\.lbr' \
