@@ -46,6 +46,11 @@ foreach(notice IN LISTS notices)
   malvor_install_text("${source}" licenses "${name}")
 endforeach()
 
+# The installer's version (packaging/windows/malvor.nsi, which scripts/windows_installer.sh
+# builds from the ZIP), from the project's version as everything else's.
+configure_file("${PROJECT_SOURCE_DIR}/packaging/windows/version.nsh.in"
+  "${PROJECT_BINARY_DIR}/installer/version.nsh" @ONLY)
+
 if(NOT TARGET malvor)
   return()
 endif()

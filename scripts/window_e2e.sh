@@ -38,9 +38,14 @@ start() {
   program=$!
 }
 trap '[ -z "$program" ] || kill "$program" 2>/dev/null || true' EXIT
+# A failure shows the program's own messages and the state of the display, so that a window
+# that never appeared can be told from one that was slow.
 fail() {
   echo "window end to end: $1 (see $folder)" >&2
   import -window root "$folder/screen.png" 2>/dev/null || true
+  echo "--- the program's messages ($folder/program.log)" >&2
+  tail -n 20 "$folder/program.log" >&2 2>/dev/null || true
+  "$here/scripts/display_diagnostics.sh" >&2 || true
   exit 1
 }
 # The windows whose title is $1, one id a line. A search that an X error cut short (a window
@@ -58,6 +63,7 @@ window() {
   local id="" deadline=$((SECONDS + 60))
   until id=$(search "$1" | head -n 1) && [ -n "$id" ]; do
     [ "$SECONDS" -lt "$deadline" ] || fail "no window \"$1\""
+    kill -0 "$program" 2>/dev/null || fail "the program ended without a window \"$1\""
     sleep 0.5
   done
   xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null || true

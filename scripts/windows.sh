@@ -1,18 +1,13 @@
 #!/usr/bin/env bash
 # Malvor for 64-bit Windows: Qt for MinGW-w64 built once into a cache (scripts/windows_qt.sh),
 # the window and the converter cross-built into build-windows/, their tests run under Wine, the
-# converter's output compared byte for byte with the Linux build's, the ZIP made, and the
-# unpacked ZIP's window run end to end under Wine against the Linux window.
+# converter's output compared byte for byte with the Linux build's, the ZIP made, the unpacked
+# ZIP's window run end to end under Wine against the Linux window, and the installer made from
+# the ZIP and tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # (The cross compiler comes with scripts/windows_qt.sh, which runs first.)
-scripts/deps.sh wine wine64 googletest unzip xvfb xauth xdotool imagemagick
-
-# Everything below runs on one virtual X server: the window tests and the end-to-end run
-# need a display, and Wine's programs of one prefix share one.
-if [ -z "${MALVOR_ON_XVFB:-}" ]; then
-  MALVOR_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$PWD/scripts/windows.sh" "$@"
-fi
+scripts/deps.sh wine wine64 googletest unzip xvfb xauth x11-utils xdotool imagemagick nsis
 
 qt=$(scripts/windows_qt.sh)
 
@@ -21,8 +16,46 @@ qt=$(scripts/windows_qt.sh)
 export WINEPREFIX="$PWD/build-windows/wineprefix" WINEDEBUG=-all
 # No Mono or Gecko: the programs need neither, and setting up the prefix would ask for them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# The ids of the prefix's Wine processes (its server and programs).
+wine_processes() {
+  local environ pid
+  for environ in /proc/[0-9]*/environ; do
+    pid=${environ#/proc/}
+    pid=${pid%/environ}
+    [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == */wine* ]] || continue
+    grep -qzxF "WINEPREFIX=$WINEPREFIX" "$environ" 2>/dev/null && echo "$pid"
+  done
+}
+# `wineserver -k` kills the prefix's programs without waiting for them: they are waited for by
+# their ids, so that the next run (which removes the prefix) meets none of them.
+wine_end() {
+  local pids pid deadline=$((SECONDS + 60))
+  pids=$(wine_processes)
+  wineserver -k 2>/dev/null || true
+  for pid in $pids; do
+    # A zombie has ended (nothing may reap it here).
+    while ps -o stat= -p "$pid" 2>/dev/null | grep -qv Z; do
+      if [ "$SECONDS" -ge "$deadline" ]; then
+        echo "Wine's programs still running after a minute:" >&2
+        ps -o pid,stat,args -p "${pids//$'\n'/,}" >&2 || true
+        return
+      fi
+      sleep 0.2
+    done
+  done
+}
+
+# Everything below runs on one virtual X server of this run's own (scripts/virtual_display.sh):
+# the window tests and the end-to-end runs need a display, and Wine's programs of one prefix
+# share one. At the end, Wine's programs and then the server are ended and waited for.
+# shellcheck source=scripts/virtual_display.sh
+. scripts/virtual_display.sh
+trap 'wine_end; display_stop' EXIT
+mkdir -p build-windows
+display_start "$PWD/build-windows/xvfb.log"
+
 scripts/wine_prefix.sh
-trap 'wineserver -k 2>/dev/null || true' EXIT
 
 # pugixml's sources: Debian builds it for the host only. Its source package comes from the
 # machine's own apt archives and is unpacked here.
@@ -116,3 +149,9 @@ for script in amplifier.scr board.scr; do
 done
 echo "malvor.exe from the ZIP under Wine: the same scripts as the Linux window and the converter" \
   "(screenshots: build-windows/e2e-windows/screen.png, problems.png)" >&2
+
+# The installer, made from the ZIP's files, and tested under Wine in this prefix: installed,
+# upgraded, repaired and uninstalled, for the current user and for all users.
+setup=$(scripts/windows_installer.sh build-windows)
+scripts/windows_installer_test.sh build-windows "$linux_convert"
+echo "$(basename "$setup"): $(du -h "$setup" | cut -f1)" >&2
