@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Ui {
 class frm_eagle;
@@ -116,6 +117,9 @@ private:
     void readNetlist(const QString& path);
     // Starts the check; false after a message when there is nothing to check.
     bool startCheck(int then);
+    // The libraries of Tools > Libraries and map; without any, the one picked in the library
+    // list, as for a conversion.
+    std::vector<std::string> chosenLibraries() const;
     void checkFinished(malvor::CheckJob* job);
     void stopChecks(bool wait);
     void writeCheckedScript(const malvor::CheckedNetlist& check);

@@ -106,6 +106,18 @@ void frm_eagle::Check_Click()
     startCheck(static_cast<int>(malvor::CheckJob::Then::show));
 }
 
+std::vector<std::string> frm_eagle::chosenLibraries() const
+{
+    auto libraries = choice_.library_bytes();
+    if (libraries.empty() && ui->lst_lib->isVisibleTo(this)) {
+        const QByteArray picked = ui->lst_lib->fileNameBytes();
+        if (!picked.isEmpty())
+            libraries.push_back(
+                (malvor::path_bytes(ui->lst_lib->folder()) + '/' + picked).toStdString());
+    }
+    return libraries;
+}
+
 bool frm_eagle::startCheck(int then_value)
 {
     const auto then = static_cast<malvor::CheckJob::Then>(then_value);
@@ -113,14 +125,7 @@ bool frm_eagle::startCheck(int then_value)
         report(error_message(QStringLiteral("Please read a Tango net before.")));
         return false;
     }
-    auto libraries = choice_.library_bytes();
-    if (libraries.empty() && ui->lst_lib->isVisibleTo(this)) {
-        // No libraries chosen: the one picked in the library list, as for a conversion.
-        const QByteArray picked = ui->lst_lib->fileNameBytes();
-        if (!picked.isEmpty())
-            libraries.push_back(
-                (malvor::path_bytes(ui->lst_lib->folder()) + '/' + picked).toStdString());
-    }
+    auto libraries = chosenLibraries();
     if (libraries.empty() && then != malvor::CheckJob::Then::show) {
         report(error_message(QStringLiteral("Please select an Eagle library before.")));
         return false;

@@ -2,8 +2,6 @@
 // changes shown in a window of their own, or the problems that refuse them.
 #include "frm_eagle.h"
 
-#include "ui_frm_eagle.h"
-
 #include "check_report.h"
 #include "conversion_setup.h"
 #include "file_io.h"
@@ -29,13 +27,7 @@ void frm_eagle::UpdateBoard_Click()
         report(error_message(QStringLiteral("Please read a Tango net before.")));
         return;
     }
-    auto libraries = choice_.library_bytes();
-    if (libraries.empty() && ui->lst_lib->isVisibleTo(this)) {
-        const QByteArray picked = ui->lst_lib->fileNameBytes();
-        if (!picked.isEmpty())
-            libraries.push_back(
-                (malvor::path_bytes(ui->lst_lib->folder()) + '/' + picked).toStdString());
-    }
+    auto libraries = chosenLibraries();
     if (libraries.empty()) {
         report(error_message(QStringLiteral("Please select an Eagle library before.")));
         return;
