@@ -12,6 +12,7 @@
 #include "checked_update.h"
 #include "eagle_library.h"
 #include "package_choice.h"
+#include "property.h"
 #include "script_names.h"
 #include "tango_reader.h"
 
@@ -27,15 +28,6 @@
 #include <vector>
 
 namespace {
-
-void check(bool ok, const char* what, std::string_view detail = {})
-{
-    if (ok)
-        return;
-    std::fprintf(
-        stderr, "property violated: %s\n  detail: %.400s\n", what, std::string(detail).c_str());
-    std::abort();
-}
 
 const std::string library_bytes =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<eagle version=\"6.3\"><drawing><layers>"

@@ -16,6 +16,7 @@
 #include "netlist_check.h"
 #include "package_choice.h"
 #include "package_map.h"
+#include "property.h"
 #include "script_names.h"
 #include "shown_text.h"
 #include "tango_reader.h"
@@ -31,15 +32,6 @@
 #include <vector>
 
 namespace {
-
-void check(bool ok, const char* what, std::string_view detail = {})
-{
-    if (ok)
-        return;
-    std::fprintf(
-        stderr, "property violated: %s\n  detail: %.400s\n", what, std::string(detail).c_str());
-    std::abort();
-}
 
 // Netlists of the packages and pads the seeds hold, one with nodes of every kind of problem.
 const std::deque<malvor::NetlistTables>& netlists()
