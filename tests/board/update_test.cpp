@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -289,6 +290,13 @@ TEST_F(Update, EveryChangeAloneAndTogether)
          {"DATA/1"}},
     };
     const auto before = summary(board);
+    std::int64_t outline_right = 0;
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(board.c_str()));
+    for (auto wire : document.select_nodes("//plain/wire[@layer='20']"))
+        outline_right = std::max(
+            {outline_right, micrometres_of(wire.node(), "x1"), micrometres_of(wire.node(), "x2")});
+    ASSERT_GT(outline_right, 0);
     for (const auto& c : cases) {
         folder.write("edited.net", edited(netlist, c.edits));
         const auto result = run_command(update_arguments(
@@ -322,10 +330,11 @@ TEST_F(Update, EveryChangeAloneAndTogether)
         if (c.touched.count("DATA/1")) {
             EXPECT_EQ(after.routing.at("DATA_B"), before.routing.at("DATA/1")) << c.what;
         }
-        // New parts apart from every other part.
+        // New parts right of the old outline, and apart from every other part.
         for (const auto& [name, at] : after.extent_of) {
             if (before.places.count(name))
                 continue;
+            EXPECT_GE(after.extents[at].x1, outline_right) << c.what << ": " << name;
             for (std::size_t other = 0; other < after.extents.size(); ++other)
                 if (other != at) {
                     EXPECT_TRUE(apart(after.extents[at], after.extents[other]))
@@ -337,6 +346,19 @@ TEST_F(Update, EveryChangeAloneAndTogether)
             run_command(update_arguments("updated.brd", "edited.net", {"--dry-run"}));
         EXPECT_EQ(again.out, "no changes\n") << c.what;
     }
+}
+
+// A lost net whose contacts went half, not most, to one new net is no rename.
+TEST_F(Update, HalfTheContactsInANewNetIsNoRename)
+{
+    auto edited = netlist;
+    const std::string net = "DATA/1\r\nU2-4\r\n";
+    edited.replace(edited.find(net), net.size(), "DATA_B\r\n");
+    folder.write("edited.net", edited);
+    const auto result = run_command(update_arguments("routed.brd", "edited.net", {"--dry-run"}));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.find("renamed"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("DATA_B"), std::string::npos) << result.out;
 }
 
 // A net the netlist lost, its pins in no net: its signal goes where nothing is routed on it,
