@@ -348,6 +348,39 @@ TEST_F(Update, EveryChangeAloneAndTogether)
     }
 }
 
+// A designer's outline wider than the parts: added parts go right of the outline, not of the
+// parts.
+TEST_F(Update, AddedPartsRightOfAWiderOutline)
+{
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(board.c_str()));
+    std::int64_t right = 0;
+    for (auto wire : document.select_nodes("//plain/wire[@layer='20']"))
+        right =
+            std::max({right, micrometres_of(wire.node(), "x1"), micrometres_of(wire.node(), "x2")});
+    const auto wider = right + 100000;
+    for (auto wire : document.select_nodes("//plain/wire[@layer='20']")) {
+        for (const char* x : {"x1", "x2"}) {
+            if (micrometres_of(wire.node(), x) == right)
+                wire.node().attribute(x).set_value(millimetres(wider).c_str());
+        }
+    }
+    std::ostringstream wide;
+    document.save(wide);
+    folder.write("wide.brd", wide.str());
+    auto edited = netlist;
+    edited.insert(edited.find("[\r\nR1\r\n"), "[\r\nR9\r\n0603\r\n47k\r\n\r\n\r\n\r\n]\r\n");
+    folder.write("edited.net", edited);
+    const auto result = run_command(
+        update_arguments("wide.brd", "edited.net", {"-o", (folder / "updated.brd").string()}));
+    ASSERT_EQ(result.status, 0) << result.err;
+    pugi::xml_document updated;
+    ASSERT_TRUE(updated.load_string(read_bytes(folder / "updated.brd").c_str()));
+    const auto r9 = updated.select_node("//element[@name='R9']").node();
+    ASSERT_TRUE(r9);
+    EXPECT_GE(micrometres_of(r9, "x"), wider);
+}
+
 // A lost net whose contacts went half, not most, to one new net is no rename.
 TEST_F(Update, HalfTheContactsInANewNetIsNoRename)
 {
