@@ -93,8 +93,10 @@ private:
 
 // ---- reading --------------------------------------------------------------------------------
 
+using BufferResult = FileResult<std::string>;
+
 // Reads to the end of a pipe or of a file whose size cannot be trusted.
-ReadResult read_stream(int fd, std::size_t size_hint, SizeLimit limit)
+BufferResult read_stream(int fd, std::size_t size_hint, SizeLimit limit)
 {
     const auto largest = static_cast<std::size_t>(limit.bytes);
     std::string buffer;
@@ -103,7 +105,7 @@ ReadResult read_stream(int fd, std::size_t size_hint, SizeLimit limit)
     for (;;) {
         if (used == buffer.size()) {
             if (used > largest)
-                return ReadResult::failure(limit.error, FileStep::read);
+                return BufferResult::failure(limit.error, FileStep::read);
             buffer.resize(std::min<std::size_t>(buffer.size() * 2, largest + 1));
         }
 #ifdef _WIN32
@@ -115,24 +117,40 @@ ReadResult read_stream(int fd, std::size_t size_hint, SizeLimit limit)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return ReadResult::failure(last_errno(), FileStep::read);
+            return BufferResult::failure(last_errno(), FileStep::read);
         }
         if (got == 0)
             break;
         used += static_cast<std::size_t>(got);
     }
     if (used > largest)
-        return ReadResult::failure(limit.error, FileStep::read);
+        return BufferResult::failure(limit.error, FileStep::read);
+    // Giving back room costs a copy of the whole: worth it only for what doubling left over,
+    // not for the byte a file of known size was read with.
+    const bool wasted = buffer.size() - used > used / 8 + 1;
     buffer.resize(used);
-    buffer.shrink_to_fit();
+    if (wasted)
+        buffer.shrink_to_fit();
+    BufferResult result;
+    result.value = std::move(buffer);
+    return result;
+}
+
+// Files are mapped where they can be, unless the reader needs a buffer of its own.
+enum class Into { mapping_or_buffer, buffer };
+
+ReadResult source_of(BufferResult read)
+{
+    if (!read.ok())
+        return ReadResult::failure(read.error, read.failed_step);
     ReadResult result;
-    result.value = SourceBytes(std::move(buffer));
+    result.value = SourceBytes(std::move(read.value));
     return result;
 }
 
 #ifdef _WIN32
 
-ReadResult read_file(const fs::path& path, ReadKind kind, SizeLimit limit)
+ReadResult read_file(const fs::path& path, ReadKind kind, SizeLimit limit, Into)
 {
     std::error_code ignored;
     if (fs::is_directory(path, ignored))
@@ -150,7 +168,8 @@ ReadResult read_file(const fs::path& path, ReadKind kind, SizeLimit limit)
         return ReadResult::failure(FileError::device_or_socket, FileStep::open);
     if (regular && static_cast<std::uint64_t>(info.st_size) > limit.bytes)
         return ReadResult::failure(limit.error, FileStep::open);
-    return read_stream(fd.get(), regular ? static_cast<std::size_t>(info.st_size) : 0, limit);
+    return source_of(
+        read_stream(fd.get(), regular ? static_cast<std::size_t>(info.st_size) : 0, limit));
 }
 
 #else
@@ -160,7 +179,7 @@ bool is_device_or_socket(mode_t mode)
     return S_ISCHR(mode) || S_ISBLK(mode) || S_ISSOCK(mode);
 }
 
-ReadResult read_file(const fs::path& path, ReadKind kind, SizeLimit limit)
+ReadResult read_file(const fs::path& path, ReadKind kind, SizeLimit limit, Into into)
 {
     // Opening some devices already does something (a tape rewinds), so they are refused by
     // name first; the opened file's own kind decides in the end, as the name may change.
@@ -187,12 +206,12 @@ ReadResult read_file(const fs::path& path, ReadKind kind, SizeLimit limit)
     if (is_device_or_socket(info.st_mode))
         return ReadResult::failure(FileError::device_or_socket, FileStep::open);
     if (!S_ISREG(info.st_mode))
-        return read_stream(fd.get(), 0, limit);
+        return source_of(read_stream(fd.get(), 0, limit));
 
     const auto size = static_cast<std::uint64_t>(info.st_size);
     if (size > limit.bytes)
         return ReadResult::failure(limit.error, FileStep::open);
-    if (size != 0) {
+    if (size != 0 && into == Into::mapping_or_buffer) {
         int map_flags = MAP_PRIVATE;
 #ifdef MAP_POPULATE
         map_flags |= MAP_POPULATE;  // one pass over the page cache instead of a fault per page
@@ -205,7 +224,7 @@ ReadResult read_file(const fs::path& path, ReadKind kind, SizeLimit limit)
         }
     }
     // Files that report no size (such as those under /proc) or cannot be mapped.
-    return read_stream(fd.get(), static_cast<std::size_t>(size), limit);
+    return source_of(read_stream(fd.get(), static_cast<std::size_t>(size), limit));
 }
 
 #endif
@@ -504,9 +523,25 @@ void sync_folder(const fs::path& folder)
 FileResult<SourceBytes> read_whole_file(const fs::path& path, ReadKind kind, SizeLimit limit)
 {
     try {
-        return read_file(path, kind, limit);
+        return read_file(path, kind, limit, Into::mapping_or_buffer);
     } catch (const std::bad_alloc&) {
         return ReadResult::failure(
+            std::make_error_code(std::errc::not_enough_memory), FileStep::read);
+    }
+}
+
+FileResult<std::string> read_whole_file_to_buffer(const fs::path& path, ReadKind kind,
+                                                  SizeLimit limit)
+{
+    try {
+        auto read = read_file(path, kind, limit, Into::buffer);
+        if (!read.ok())
+            return BufferResult::failure(read.error, read.failed_step);
+        BufferResult result;
+        result.value = std::move(read.value).take_buffer();
+        return result;
+    } catch (const std::bad_alloc&) {
+        return BufferResult::failure(
             std::make_error_code(std::errc::not_enough_memory), FileStep::read);
     }
 }
@@ -531,7 +566,8 @@ namespace {
 // Where the system cannot give an anonymous file a name after all (no /proc), `link_failed`
 // is set and the caller tries again with a named one.
 FileDone write_through_temporary(const fs::path& file, const Existing& existing,
-                                 const ByteProducer& produce, bool anonymous, bool& link_failed)
+                                 const ByteProducer& produce, const BeforeReplace& before_replace,
+                                 bool anonymous, bool& link_failed)
 {
     fs::path folder = file.parent_path();
     if (folder.empty())
@@ -560,6 +596,8 @@ FileDone write_through_temporary(const fs::path& file, const Existing& existing,
     }
     if (!temporary.close())
         return FileDone::failure(last_errno(), FileStep::write);
+    if (before_replace && (code = before_replace(file)))
+        return FileDone::failure(code, FileStep::rename);
     if ((code = replace(temporary.path(), file)))
         return FileDone::failure(code, FileStep::rename);
     temporary.keep();
@@ -569,7 +607,8 @@ FileDone write_through_temporary(const fs::path& file, const Existing& existing,
 
 }  // namespace
 
-FileDone write_file_atomically(const fs::path& target, const ByteProducer& produce)
+FileDone write_file_atomically(const fs::path& target, const ByteProducer& produce,
+                               const BeforeReplace& before_replace)
 {
     std::error_code code;
     const fs::path file = final_target(target, code);
@@ -579,9 +618,9 @@ FileDone write_file_atomically(const fs::path& target, const ByteProducer& produ
     if ((code = inspect(file, existing)))
         return FileDone::failure(code, FileStep::open);
     bool link_failed = false;
-    auto done = write_through_temporary(file, existing, produce, true, link_failed);
+    auto done = write_through_temporary(file, existing, produce, before_replace, true, link_failed);
     if (link_failed)
-        done = write_through_temporary(file, existing, produce, false, link_failed);
+        done = write_through_temporary(file, existing, produce, before_replace, false, link_failed);
     return done;
 }
 

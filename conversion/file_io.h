@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace malvor {
 
@@ -33,6 +34,12 @@ FileResult<SourceBytes> read_whole_file(const std::filesystem::path& path,
                                         ReadKind kind = ReadKind::regular_or_pipe,
                                         SizeLimit limit = {});
 
+// As read_whole_file, but always into a buffer of its own, never a mapping: for a reader that
+// changes the bytes as it reads them (a board parsed in place), which then holds them once.
+FileResult<std::string> read_whole_file_to_buffer(const std::filesystem::path& path,
+                                                  ReadKind kind = ReadKind::regular_or_pipe,
+                                                  SizeLimit limit = {});
+
 // Writes into a temporary file beside `target` and renames it over `target` once the data is
 // synced to disk; the folder is synced after the rename. On Linux the file has no name until
 // it is complete (O_TMPFILE, where the file system has it), so that even a kill leaves
@@ -42,8 +49,13 @@ FileResult<SourceBytes> read_whole_file(const std::filesystem::path& path,
 // the write when they cannot be (and owner and group where allowed); a new one gets 0666 less
 // the umask. A target that exists and is no regular file is refused. On
 // failure the temporary file is removed and an existing target stays as it was.
+// `before_replace`, where given, runs once the new file is complete and just before it replaces
+// the old one, which it is handed (the link's end); its error fails the write, the old file
+// left in place.
 using ByteProducer = std::function<void(const std::function<void(std::string_view)>& write)>;
-FileDone write_file_atomically(const std::filesystem::path& target, const ByteProducer& produce);
+using BeforeReplace = std::function<std::error_code(const std::filesystem::path& file)>;
+FileDone write_file_atomically(const std::filesystem::path& target, const ByteProducer& produce,
+                               const BeforeReplace& before_replace = {});
 
 // Creates `path` for writing, only when nothing of that name exists yet: an existing file is
 // neither opened nor changed, and the error is then file_exists. The value is the descriptor,

@@ -33,6 +33,13 @@ SourceBytes& SourceBytes::operator=(SourceBytes&& other) noexcept
     return *this;
 }
 
+std::string SourceBytes::take_buffer() &&
+{
+    std::string bytes = mapped_ != nullptr ? std::string(view()) : std::move(buffer_);
+    release();
+    return bytes;
+}
+
 SourceBytes::~SourceBytes()
 {
     release();

@@ -27,6 +27,9 @@ public:
                                   : std::string_view(buffer_);
     }
     std::size_t size() const { return view().size(); }
+    // The bytes as a buffer of their own, for a reader that changes them: a mapping's are
+    // copied, a buffer is handed over whole.
+    std::string take_buffer() &&;
 
 private:
     void release();
