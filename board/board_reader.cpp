@@ -89,34 +89,25 @@ const std::error_category& board_category()
     return category;
 }
 
-ReadBoard read_eagle_board(std::string_view bytes)
+namespace {
+
+constexpr unsigned board_flags = pugi::parse_default | pugi::parse_declaration |
+                                 pugi::parse_doctype | pugi::parse_comments | pugi::parse_pi;
+
+// What the file is, before any parsing: no board at all, or too large for one.
+std::error_code refused_before_parsing(std::string_view bytes)
 {
-    ReadBoard read;
-    if (auto kind = recognise_non_library(bytes)) {
-        read.error = board_error_of(kind);
-        return read;
-    }
-    if (bytes.size() >= largest_board) {
-        read.error = BoardError::too_large;
-        return read;
-    }
-    read.document = std::make_unique<pugi::xml_document>();
-    constexpr unsigned flags = pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype |
-                               pugi::parse_comments | pugi::parse_pi;
-    const auto parsed = read.document->load_buffer(
-        bytes.data(), bytes.size(), flags, pugi::encoding_utf8);
-    if (parsed.status == pugi::status_out_of_memory)
-        throw std::bad_alloc();
+    if (auto kind = recognise_non_library(bytes))
+        return board_error_of(kind);
+    if (bytes.size() >= largest_board)
+        return BoardError::too_large;
+    return {};
+}
+
+// The board of a parsed document, or what the document is instead.
+void find_board(ReadBoard& read)
+{
     auto eagle = read.document->document_element();
-    if (!parsed) {
-        auto trouble = describe_xml_error(bytes, parsed.status,
-                                          static_cast<std::size_t>(parsed.offset), eagle.name(),
-                                          parsed.description());
-        read.error = board_error_of(trouble.error);
-        read.detail = std::move(trouble.detail);
-        read.document.reset();
-        return read;
-    }
     const auto drawing = std::string_view(eagle.name()) == "eagle" ? eagle.child("drawing")
                                                                    : pugi::xml_node();
     read.board = drawing.child("board");
@@ -125,7 +116,55 @@ ReadBoard read_eagle_board(std::string_view bytes)
                      : drawing.child("library") ? BoardError::library
                                                 : BoardError::not_eagle_board;
         read.document.reset();
+        read.bytes.reset();
     }
+}
+
+void say_why_broken(ReadBoard& read, std::string_view bytes, const pugi::xml_parse_result& parsed)
+{
+    if (parsed.status == pugi::status_out_of_memory)
+        throw std::bad_alloc();
+    auto trouble = describe_xml_error(bytes, parsed.status, static_cast<std::size_t>(parsed.offset),
+                                      read.document->document_element().name(),
+                                      parsed.description());
+    read.error = board_error_of(trouble.error);
+    read.detail = std::move(trouble.detail);
+    read.document.reset();
+    read.bytes.reset();
+}
+
+}  // namespace
+
+ReadBoard read_eagle_board(std::string_view bytes)
+{
+    ReadBoard read;
+    if ((read.error = refused_before_parsing(bytes)))
+        return read;
+    read.document = std::make_unique<pugi::xml_document>();
+    const auto parsed = read.document->load_buffer(
+        bytes.data(), bytes.size(), board_flags, pugi::encoding_utf8);
+    if (!parsed)
+        say_why_broken(read, bytes, parsed);
+    else
+        find_board(read);
+    return read;
+}
+
+ReadBoard read_eagle_board_in_place(std::string bytes, const std::function<std::string()>& as_read)
+{
+    ReadBoard read;
+    if ((read.error = refused_before_parsing(bytes)))
+        return read;
+    read.bytes = std::make_unique<std::string>(std::move(bytes));
+    read.document = std::make_unique<pugi::xml_document>();
+    const auto parsed = read.document->load_buffer_inplace(
+        read.bytes->data(), read.bytes->size(), board_flags, pugi::encoding_utf8);
+    if (!parsed) {
+        // The root's name points into the bytes, which stay until the trouble is described.
+        say_why_broken(read, as_read(), parsed);
+        return read;
+    }
+    find_board(read);
     return read;
 }
 

@@ -41,6 +41,8 @@ inline std::error_code make_error_code(BoardError error)
 }
 
 struct ReadBoard {
+    // The bytes a board parsed in place was read from: its names and texts point into them.
+    std::unique_ptr<std::string> bytes;
     // Held by pointer: the nodes below point into it, and a board may be moved.
     std::unique_ptr<pugi::xml_document> document;
     pugi::xml_node board;  // eagle/drawing/board
@@ -53,6 +55,11 @@ struct ReadBoard {
 // Comments, processing instructions, the declaration and the document type are kept, so that
 // the board is written back with them.
 ReadBoard read_eagle_board(std::string_view bytes);
+
+// The same, parsed in the bytes themselves, which the board then keeps: a large board is held
+// once rather than twice. Parsing changes them as it goes, so that a document that turns out
+// to be broken is described from `as_read`, which gives the bytes as they were.
+ReadBoard read_eagle_board_in_place(std::string bytes, const std::function<std::string()>& as_read);
 
 // The document's bytes as the board writer writes them: one element a line, not indented;
 // handed on in pieces, so that a large board is never held twice.
