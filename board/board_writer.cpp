@@ -24,22 +24,27 @@ LibraryDrawings::LibraryDrawings(const NetlistTables& tables, const PackageChoic
                                  const std::vector<std::string_view>& files)
 {
     const auto& libraries = choices.libraries();
-    std::vector<char> used(libraries.size(), 0);
-    for (Count k = 1; k <= tables.component_count(); ++k)
-        if (choices.of(k).package != PackageChoices::none)
-            used[choices.of(k).library] = 1;
+    std::vector<std::vector<char>> taken(libraries.size());  // by library, by package
+    for (Count k = 1; k <= tables.component_count(); ++k) {
+        const auto& choice = choices.of(k);
+        if (choice.package == PackageChoices::none)
+            continue;
+        auto& packages = taken[choice.library];
+        packages.resize(libraries[choice.library].library.package_count());
+        if (choice.package < packages.size())
+            packages[choice.package] = 1;
+    }
     libraries_.resize(libraries.size());
     for (std::size_t l = 0; l < libraries.size() && l < files.size(); ++l) {
-        if (!used[l])
+        if (taken[l].empty())
             continue;
         auto parsed = std::make_unique<Parsed>();
         // Attributes decoded as the library reader decodes them, so that the names agree; texts
         // (descriptions) kept.
-        parsed->document.load_buffer(
-            files[l].data(), files[l].size(),
-            pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute);
-        auto drawing = parsed->document.child("eagle").child("drawing");
-        parsed->layers = drawing.child("layers");
+        pugi::xml_document whole;
+        whole.load_buffer(files[l].data(), files[l].size(),
+                          pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute);
+        auto drawing = whole.child("eagle").child("drawing");
         const auto& library = libraries[l].library;
         parsed->packages.resize(library.package_count());
         // As the library reader numbers them: the first package of a name, ignoring case.
@@ -63,6 +68,15 @@ LibraryDrawings::LibraryDrawings(const NetlistTables& tables, const PackageChoic
                     pads[pad] = {micrometres_of(contact, "x"), micrometres_of(contact, "y")};
                 }
             }
+        }
+        // Only the layers and the packages some component takes are kept, copied out of the
+        // library's tree, which goes: a library holds far more than a board takes from it, and
+        // a board read next should not find it still held.
+        parsed->layers = parsed->document.append_copy(drawing.child("layers"));
+        for (std::size_t number = 0; number < parsed->packages.size(); ++number) {
+            auto& package = parsed->packages[number];
+            const bool take = number < taken[l].size() && taken[l][number];
+            package = take ? parsed->document.append_copy(package) : pugi::xml_node();
         }
         libraries_[l] = std::move(parsed);
     }

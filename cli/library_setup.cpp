@@ -33,10 +33,11 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
     return std::nullopt;
 }
 
-int with_netlist_and_libraries(
-    const std::string& netlist, const std::vector<std::string>& library_paths,
-    const std::optional<std::string>& map_path, bool keep_files, const std::string& failing,
-    std::FILE* err, const std::function<int(const NetlistTables&, const LibrarySetup&)>& work)
+int with_netlist_and_libraries(const std::string& netlist,
+                               const std::vector<std::string>& library_paths,
+                               const std::optional<std::string>& map_path, bool keep_files,
+                               const std::string& failing, std::FILE* err,
+                               const std::function<int(const NetlistTables&, LibrarySetup&)>& work)
 {
     auto tables = read_netlist_or_say(netlist, err);
     if (!tables)

@@ -23,11 +23,13 @@ std::optional<LibrarySetup> read_library_setup(const std::vector<std::string>& l
 
 // The netlist and the libraries read, then `work(tables, setup)`: the command's exit status.
 // What cannot be read is said, and so is running out of memory meanwhile ("cannot <failing>:
-// ..."); both exit with failure.
-int with_netlist_and_libraries(
-    const std::string& netlist, const std::vector<std::string>& library_paths,
-    const std::optional<std::string>& map_path, bool keep_files, const std::string& failing,
-    std::FILE* err, const std::function<int(const NetlistTables&, const LibrarySetup&)>& work);
+// ..."); both exit with failure. `work` may let go of what it no longer needs of the setup
+// (the libraries' bytes, once copied out of), to make room for what it reads next.
+int with_netlist_and_libraries(const std::string& netlist,
+                               const std::vector<std::string>& library_paths,
+                               const std::optional<std::string>& map_path, bool keep_files,
+                               const std::string& failing, std::FILE* err,
+                               const std::function<int(const NetlistTables&, LibrarySetup&)>& work);
 
 // "NETLIST:LINE: <kind>message" for every problem, in order, on `out`; false when a write
 // failed.

@@ -70,8 +70,9 @@ void frm_eagle::UpdateBoard_Click()
                              reason_text(reason.message())));
         return;
     }
-    auto original = std::make_shared<const malvor::SourceBytes>(std::move(file.value));
-    auto board = malvor::read_eagle_board(original->view());
+    // The board keeps a copy of its own: the file's bytes go once it is read.
+    auto board = malvor::read_eagle_board(file.value.view());
+    file = {};
     if (!board.ok()) {
         report(error_message(QStringLiteral("The board cannot be updated:\r") + shown_path(path) +
                              u'\r' +
@@ -91,7 +92,7 @@ void frm_eagle::UpdateBoard_Click()
 
     if (update_window_)
         update_window_->close();
-    update_window_ = new frm_update(path, std::move(original), std::move(update), this);
+    update_window_ = new frm_update(path, std::move(update), this);
     update_window_->setAttribute(Qt::WA_DeleteOnClose);
     connect(update_window_, &frm_update::written, this,
             [this](const QString& written_board, const QString& error) {

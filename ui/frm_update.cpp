@@ -10,12 +10,9 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-frm_update::frm_update(QString board, std::shared_ptr<const malvor::SourceBytes> original,
-                       std::unique_ptr<malvor::CheckedUpdate> update, QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      board_(std::move(board)),
-      original_(std::move(original)),
-      update_(std::move(update))
+frm_update::frm_update(QString board, std::unique_ptr<malvor::CheckedUpdate> update,
+                       QWidget* parent)
+    : QWidget(parent, Qt::Window), board_(std::move(board)), update_(std::move(update))
 {
     setObjectName(QStringLiteral("frm_update"));
     setWindowTitle(QStringLiteral("Malvor - Update board"));
@@ -52,7 +49,7 @@ frm_update::~frm_update() = default;
 void frm_update::write()
 {
     const auto failed = malvor::write_board_update(
-        malvor::path_bytes(board_).toStdString(), original_->view(), *update_);
+        malvor::path_bytes(board_).toStdString(), *update_);
     QString error;
     if (failed)
         error = malvor::shown_path(malvor::path_from_bytes(failed->path)) + u'\r' +

@@ -4,7 +4,6 @@
 // place as malvor-convert --update does (its backups kept), "Cancel" leaves it as it is.
 
 #include "checked_update.h"
-#include "source_bytes.h"
 
 #include <QWidget>
 
@@ -17,9 +16,8 @@ class QPushButton;
 class frm_update : public QWidget {
     Q_OBJECT
 public:
-    // `original`: the board's bytes as read, which the update was made from.
-    frm_update(QString board, std::shared_ptr<const malvor::SourceBytes> original,
-               std::unique_ptr<malvor::CheckedUpdate> update, QWidget* parent = nullptr);
+    frm_update(QString board, std::unique_ptr<malvor::CheckedUpdate> update,
+               QWidget* parent = nullptr);
     ~frm_update() override;
 
     const QString& board() const { return board_; }
@@ -32,7 +30,6 @@ private:
     void write();
 
     QString board_;
-    std::shared_ptr<const malvor::SourceBytes> original_;
     std::unique_ptr<malvor::CheckedUpdate> update_;
     QLabel* count_;
     QListWidget* list_;

@@ -13,9 +13,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace malvor {
 namespace {
@@ -227,6 +232,12 @@ TEST_F(Update, ItsOwnNetlistChangesNothingByteForByte)
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_EQ(result.err, "no changes\n");
         EXPECT_EQ(result.out, read_bytes(folder / file)) << file;
+        // To a file: the board's own bytes too, though the ones it was parsed from are spent.
+        const auto copied = run_command(
+            update_arguments(file, "mixed.net", {"-o", (folder / "same.brd").string()}));
+        EXPECT_EQ(copied.status, 0) << copied.err;
+        EXPECT_EQ(copied.out, "no changes\n");
+        EXPECT_EQ(read_bytes(folder / "same.brd"), read_bytes(folder / file)) << file;
     }
 }
 
@@ -522,6 +533,49 @@ TEST(UpdateRefused, FilesThatAreNoBoard)
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"blink.net", "misc.lbr", "x.brd"}));
 }
 
+// Parsed in its own bytes, a board is the board parsed from a copy; broken, it is described from
+// the bytes as they were, not from the ones the parse changed.
+TEST(UpdateReading, InPlaceAsFromACopy)
+{
+    const std::string xml = "<?xml version=\"1.0\"?>\n<eagle version=\"9\"><drawing>\n";
+    const std::string boards[] = {
+        read_bytes(data + "eagle9.brd"),
+        xml + "<board/></drawing></eagle>",  // ends with the buffer, no line end
+        xml +
+            "<board><plain><text x=\"1\" y=\"2\">a &amp; b &lt;&#x41;</text></plain>"
+            "</board></drawing></eagle>\r\n",
+        xml +
+            "<board>\n<elements><element name=\"R&amp;1\" value=\"a\nb\"/></elements>\n"
+            "</board><x></y></drawing></eagle>",  // broken after escapes and line ends
+        xml + "<board>\n<plain a=\"&amp;&amp;\"\n b=\"\n\"></plain>\n<signals",  // cut short
+        xml + "<board>\n<plain a=\"&bad;\"></plain>\n</board><</drawing></eagle>",
+    };
+    for (const auto& bytes : boards) {
+        const auto copied = read_eagle_board(bytes);
+        const auto in_place = read_eagle_board_in_place(bytes, [&] { return bytes; });
+        EXPECT_EQ(in_place.error, copied.error) << bytes;
+        EXPECT_EQ(in_place.detail, copied.detail) << bytes;
+        ASSERT_EQ(!in_place.document, !copied.document) << bytes;
+        if (copied.document)
+            EXPECT_EQ(
+                board_document_bytes(*in_place.document), board_document_bytes(*copied.document))
+                << bytes;
+    }
+
+    TempFolder folder;
+    folder.write("blink.net", read_bytes(data + "eagle9.net"));
+    folder.write("misc.lbr", read_bytes(data + "misc.lbr"));
+    for (const auto& bytes : {boards[3], boards[4], boards[5]}) {
+        const auto board = folder.write("x.brd", bytes).string();
+        const auto result = run_command(
+            {"--update", board, (folder / "blink.net").string(), (folder / "misc.lbr").string()});
+        const auto copied = read_eagle_board(bytes);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "malvor-convert: board '" + board + "' is " + copied.error.message() +
+                                  ": " + copied.detail + "\n");
+    }
+}
+
 TEST(UpdateRefused, WhatANewBoardRefusesNothingWritten)
 {
     TempFolder folder;
@@ -573,6 +627,58 @@ TEST(UpdateInPlace, BackupsAsEagleKeepsThem)
     EXPECT_EQ(folder.names().size(), 12u);  // the board, nine backups, netlist and library
     EXPECT_EQ(board_backup_path("a.b/board", 3), "a.b/board.b#3");
     EXPECT_EQ(board_backup_path("x.brd", 1), "x.b#1");
+}
+
+// The backup is the board's own file under a second name, made only once the new board is
+// whole; a backup that cannot be moved leaves the board, the backups and the folder as they were.
+TEST(UpdateInPlace, TheBoardItselfKeptAndAFailureChangesNothing)
+{
+    TempFolder folder;
+    folder.write("misc.lbr", read_bytes(data + "misc.lbr"));
+    auto netlist = read_bytes(data + "eagle9.net");
+    netlist.replace(netlist.find("10k"), 3, "22k");
+    const auto net = folder.write("blink.net", netlist).string();
+    const auto original = read_bytes(data + "eagle9.brd");
+    const auto board = folder.write("blink.brd", original).string();
+    for (int number = 1; number <= 8; ++number)
+        folder.write("blink.b#" + std::to_string(number), "backup " + std::to_string(number));
+    // A backup #9 that no rename can replace: a folder with something in it.
+    std::filesystem::create_directory(folder / "blink.b#9");
+    folder.write("blink.b#9/inside", "x");
+    const auto before = folder.names();
+    const auto update = std::vector<std::string>{
+        "--update", board, net, (folder / "misc.lbr").string()};
+
+    auto failed = run_command(update);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(
+        failed.err.rfind(
+            "malvor-convert: cannot write backup '" + (folder / "blink.b#8").string() + "': ", 0),
+        0u)
+        << failed.err;
+    EXPECT_EQ(read_bytes(board), original);
+    EXPECT_EQ(folder.names(), before);  // no new board left half-way
+    for (int number = 1; number <= 8; ++number)
+        EXPECT_EQ(read_bytes(folder / ("blink.b#" + std::to_string(number))),
+                  "backup " + std::to_string(number));
+
+    std::filesystem::remove_all(folder / "blink.b#9");
+#ifndef _WIN32
+    struct stat old_board {};
+    ASSERT_EQ(::stat(board.c_str(), &old_board), 0);
+#endif
+    auto done = run_command(update);
+    ASSERT_EQ(done.status, 0) << done.err;
+    EXPECT_EQ(read_bytes(folder / "blink.b#1"), original);
+    EXPECT_NE(read_bytes(board), original);
+    for (int number = 2; number <= 9; ++number)
+        EXPECT_EQ(read_bytes(folder / ("blink.b#" + std::to_string(number))),
+                  "backup " + std::to_string(number - 1));
+#ifndef _WIN32
+    struct stat backup {};
+    ASSERT_EQ(::stat((folder / "blink.b#1").c_str(), &backup), 0);
+    EXPECT_EQ(backup.st_ino, old_board.st_ino) << "the board itself, not a copy";
+#endif
 }
 
 TEST(UpdateArguments, ThatDoNotGoTogether)
