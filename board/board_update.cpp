@@ -1,5 +1,6 @@
 #include "board_update.h"
 
+#include "numbered_keys.h"
 #include "package_extent.h"
 #include "placement.h"
 #include "script_names.h"
@@ -32,6 +33,12 @@ std::string contact_key(std::string_view element, std::string_view pad)
     key += '\n';
     key += folded(pad);
     return key;
+}
+
+// The element a contact's key names.
+std::string element_of_key(std::string_view key)
+{
+    return std::string(key.substr(0, key.find('\n')));
 }
 
 std::string package_key(std::string_view library, std::string_view package)
@@ -81,9 +88,11 @@ BoardChange change_of(BoardChange::Kind kind)
 struct Signal {
     pugi::xml_node node;
     std::string name;
-    std::vector<std::string> keys;   // of its contacts, each once
-    std::vector<std::string> parts;  // the element of each key, as the contact names it
-    std::vector<std::string> pads;
+    std::vector<std::uint32_t> keys;  // of its contacts (numbered), each once
+    // The element and pad of each key, as the contact names them: the board's own texts, which
+    // stay while the changes are found, rather than copies of them all.
+    std::vector<const char*> parts;
+    std::vector<const char*> pads;
     std::size_t routing = 0;  // wires and vias
 };
 
@@ -142,22 +151,27 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
     // The signals and their contacts.
     std::vector<Signal> signals;
     std::unordered_map<std::string, std::size_t> signal_at;
-    std::unordered_map<std::string, std::size_t> old_signal_of;  // a contact's first signal
+    NumberedKeys keys;                       // the contacts of the board and of the netlist
+    std::vector<std::size_t> old_signal_of;  // by key: a contact's first signal
+    std::vector<std::size_t> seen_in;        // by key: the last signal that named it
     for (auto node : board.child("signals").children("signal")) {
         Signal signal{node, node.attribute("name").value(), {}, {}, {}, 0};
-        std::unordered_set<std::string> seen;
         for (auto child : node.children()) {
             const std::string_view kind = child.name();
             if (kind == "contactref") {
                 const char* part = child.attribute("element").value();
                 const char* pad = child.attribute("pad").value();
-                auto key = contact_key(part, pad);
-                if (!seen.insert(key).second)
+                const auto key = keys.add(contact_key(part, pad));
+                if (key == old_signal_of.size()) {
+                    old_signal_of.push_back(signals.size());
+                    seen_in.push_back(none);
+                }
+                if (seen_in[key] == signals.size())
                     continue;
-                old_signal_of.try_emplace(key, signals.size());
-                signal.keys.push_back(std::move(key));
-                signal.parts.emplace_back(part);
-                signal.pads.emplace_back(pad);
+                seen_in[key] = signals.size();
+                signal.keys.push_back(key);
+                signal.parts.push_back(part);
+                signal.pads.push_back(pad);
             } else if (kind == "wire" || kind == "via") {
                 ++signal.routing;
             }
@@ -169,7 +183,8 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
     // The nets and their contacts.
     const auto net_count = static_cast<std::size_t>(tables.net_count());
     std::vector<std::string> net_names(net_count + 1);
-    std::unordered_map<std::string, std::size_t> net_of;  // a contact's net
+    std::vector<std::size_t>().swap(seen_in);
+    std::vector<std::size_t> net_of(keys.size(), none);  // by key: a contact's net
     auto pad_name = [&](const Contact& contact) -> const std::string& {
         const auto& choice = choices.of(contact.component);
         return choices.libraries()[choice.library].library.pad_names(choice.package)[contact.pad];
@@ -178,9 +193,12 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
         net_names[i] = utf8_text(tables.original_sig_name(static_cast<Count>(i)));
         for (auto c = nets.starts[i - 1]; c < nets.starts[i]; ++c) {
             const auto& contact = nets.contacts[c];
-            net_of.try_emplace(
-                contact_key(names[static_cast<std::size_t>(contact.component)], pad_name(contact)),
-                i);
+            const auto key = keys.add(
+                contact_key(names[static_cast<std::size_t>(contact.component)], pad_name(contact)));
+            if (key == net_of.size())
+                net_of.push_back(i);
+            else if (net_of[key] == none)
+                net_of[key] = i;
         }
     }
 
@@ -198,10 +216,9 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
         if (signal_used[s] || signal_at.at(folded(signals[s].name)) != s || signals[s].keys.empty())
             continue;
         std::map<std::size_t, std::size_t> in_net;
-        for (const auto& key : signals[s].keys)
-            if (auto found = net_of.find(key);
-                found != net_of.end() && signal_of_net[found->second] == none)
-                ++in_net[found->second];
+        for (const auto key : signals[s].keys)
+            if (const auto net = net_of[key]; net != none && signal_of_net[net] == none)
+                ++in_net[net];
         for (const auto& [net, contacts] : in_net) {
             if (contacts * 2 > signals[s].keys.size()) {
                 signal_of_net[net] = s;
@@ -226,8 +243,8 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
     std::unordered_map<std::string, std::set<std::size_t>> signals_of_removed;
     if (!removed.empty())
         for (std::size_t s = 0; s < signals.size(); ++s)
-            for (const auto& key : signals[s].keys)
-                if (auto element = key.substr(0, key.find('\n')); removed.count(element))
+            for (const auto key : signals[s].keys)
+                if (auto element = element_of_key(keys.key(key)); removed.count(element))
                     signals_of_removed[element].insert(s);
     for (std::size_t e = 0; e < elements.size(); ++e) {
         if (element_kept[e])
@@ -363,20 +380,19 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
                 parts[added_change[k]].contacts.emplace_back(pad, net_names[i]);
                 continue;
             }
-            const auto key = contact_key(names[k], pad);
-            if (net_of.at(key) != i)
+            const auto key = keys.find(contact_key(names[k], pad));
+            if (net_of[key] != i)
                 continue;  // a pad named in two nets: the check refuses that
-            const auto old = old_signal_of.find(key);
-            if (old != old_signal_of.end() && old->second == target)
+            const auto old = key < old_signal_of.size() ? old_signal_of[key] : none;
+            if (old != none && old == target)
                 continue;
-            auto change =
-                change_of(old == old_signal_of.end() ? Kind::pad_connected : Kind::pad_moved);
+            auto change = change_of(old == none ? Kind::pad_connected : Kind::pad_moved);
             change.part = elements[element_of[k]].attribute("name").value();
             change.pad = pad;
-            if (old == old_signal_of.end()) {
+            if (old == none) {
                 change.net = net_names[i];
             } else {
-                change.net = signals[old->second].name;
+                change.net = signals[old].name;
                 change.to_net = net_names[i];
             }
             pads.push_back(std::move(change));
@@ -390,16 +406,16 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
         const auto& signal = signals[s];
         std::size_t left = 0;
         for (std::size_t c = 0; c < signal.keys.size(); ++c) {
-            const auto& key = signal.keys[c];
-            const auto element = key.substr(0, key.find('\n'));
+            const auto key = signal.keys[c];
+            const auto element = element_of_key(keys.key(key));
             if (removed.count(element))
                 continue;
-            const auto net = net_of.find(key);
-            if (net != net_of.end() && signal_of_net[net->second] == s) {
+            const auto net = net_of[key];
+            if (net != none && signal_of_net[net] == s) {
                 ++left;
                 continue;
             }
-            if (net != net_of.end() && old_signal_of.at(key) == s && !added_parts.count(element))
+            if (net != none && old_signal_of[key] == s && !added_parts.count(element))
                 continue;  // said as moved
             auto change = change_of(Kind::pad_disconnected);
             change.part = signal.parts[c];
