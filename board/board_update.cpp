@@ -88,13 +88,23 @@ BoardChange change_of(BoardChange::Kind kind)
 struct Signal {
     pugi::xml_node node;
     std::string name;
-    std::vector<std::uint32_t> keys;  // of its contacts (numbered), each once
+    std::uint32_t first = 0, end = 0;  // its contacts, each once, in BoardContacts
+    std::size_t routing = 0;           // wires and vias
+
+    bool no_contacts() const { return first == end; }
+    std::size_t contacts() const { return end - first; }
+};
+
+// The contacts of all signals, one after another: a routed board has tens of thousands.
+struct BoardContacts {
+    std::vector<std::uint32_t> keys;  // numbered
     // The element and pad of each key, as the contact names them: the board's own texts, which
     // stay while the changes are found, rather than copies of them all.
     std::vector<const char*> parts;
     std::vector<const char*> pads;
-    std::size_t routing = 0;  // wires and vias
 };
+
+constexpr std::uint32_t no_number = UINT32_MAX;
 
 }  // namespace
 
@@ -151,11 +161,21 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
     // The signals and their contacts.
     std::vector<Signal> signals;
     std::unordered_map<std::string, std::size_t> signal_at;
-    NumberedKeys keys;                       // the contacts of the board and of the netlist
-    std::vector<std::size_t> old_signal_of;  // by key: a contact's first signal
-    std::vector<std::size_t> seen_in;        // by key: the last signal that named it
+    NumberedKeys keys;                         // the contacts of the board and of the netlist
+    std::vector<std::uint32_t> old_signal_of;  // by key: a contact's first signal
+    std::vector<std::uint32_t> seen_in;        // by key: the last signal that named it
+    BoardContacts listed;                      // the signals' contacts
+    std::size_t contactrefs = 0;
+    for (auto node : board.child("signals").children("signal"))
+        for ([[maybe_unused]] auto child : node.children("contactref"))
+            ++contactrefs;
+    listed.keys.reserve(contactrefs);
+    listed.parts.reserve(contactrefs);
+    listed.pads.reserve(contactrefs);
     for (auto node : board.child("signals").children("signal")) {
-        Signal signal{node, node.attribute("name").value(), {}, {}, {}, 0};
+        const auto number = static_cast<std::uint32_t>(signals.size());
+        const auto first = static_cast<std::uint32_t>(listed.keys.size());
+        Signal signal{node, node.attribute("name").value(), first, first, 0};
         for (auto child : node.children()) {
             const std::string_view kind = child.name();
             if (kind == "contactref") {
@@ -163,19 +183,20 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
                 const char* pad = child.attribute("pad").value();
                 const auto key = keys.add(contact_key(part, pad));
                 if (key == old_signal_of.size()) {
-                    old_signal_of.push_back(signals.size());
-                    seen_in.push_back(none);
+                    old_signal_of.push_back(number);
+                    seen_in.push_back(no_number);
                 }
-                if (seen_in[key] == signals.size())
+                if (seen_in[key] == number)
                     continue;
-                seen_in[key] = signals.size();
-                signal.keys.push_back(key);
-                signal.parts.push_back(part);
-                signal.pads.push_back(pad);
+                seen_in[key] = number;
+                listed.keys.push_back(key);
+                listed.parts.push_back(part);
+                listed.pads.push_back(pad);
             } else if (kind == "wire" || kind == "via") {
                 ++signal.routing;
             }
         }
+        signal.end = static_cast<std::uint32_t>(listed.keys.size());
         signal_at.try_emplace(folded(signal.name), signals.size());
         signals.push_back(std::move(signal));
     }
@@ -183,8 +204,8 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
     // The nets and their contacts.
     const auto net_count = static_cast<std::size_t>(tables.net_count());
     std::vector<std::string> net_names(net_count + 1);
-    std::vector<std::size_t>().swap(seen_in);
-    std::vector<std::size_t> net_of(keys.size(), none);  // by key: a contact's net
+    std::vector<std::uint32_t>().swap(seen_in);
+    std::vector<std::uint32_t> net_of(keys.size(), no_number);  // by key: a contact's net
     auto pad_name = [&](const Contact& contact) -> const std::string& {
         const auto& choice = choices.of(contact.component);
         return choices.libraries()[choice.library].library.pad_names(choice.package)[contact.pad];
@@ -196,9 +217,9 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
             const auto key = keys.add(
                 contact_key(names[static_cast<std::size_t>(contact.component)], pad_name(contact)));
             if (key == net_of.size())
-                net_of.push_back(i);
-            else if (net_of[key] == none)
-                net_of[key] = i;
+                net_of.push_back(static_cast<std::uint32_t>(i));
+            else if (net_of[key] == no_number)
+                net_of[key] = static_cast<std::uint32_t>(i);
         }
     }
 
@@ -213,14 +234,16 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
     }
     std::vector<BoardChange> renamed;
     for (std::size_t s = 0; s < signals.size(); ++s) {
-        if (signal_used[s] || signal_at.at(folded(signals[s].name)) != s || signals[s].keys.empty())
+        if (signal_used[s] || signal_at.at(folded(signals[s].name)) != s ||
+            signals[s].no_contacts())
             continue;
         std::map<std::size_t, std::size_t> in_net;
-        for (const auto key : signals[s].keys)
-            if (const auto net = net_of[key]; net != none && signal_of_net[net] == none)
+        for (auto c = signals[s].first; c < signals[s].end; ++c)
+            if (const auto net = net_of[listed.keys[c]];
+                net != no_number && signal_of_net[net] == none)
                 ++in_net[net];
         for (const auto& [net, contacts] : in_net) {
-            if (contacts * 2 > signals[s].keys.size()) {
+            if (contacts * 2 > signals[s].contacts()) {
                 signal_of_net[net] = s;
                 signal_used[s] = 1;
                 auto change = change_of(Kind::net_renamed);
@@ -243,8 +266,8 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
     std::unordered_map<std::string, std::set<std::size_t>> signals_of_removed;
     if (!removed.empty())
         for (std::size_t s = 0; s < signals.size(); ++s)
-            for (const auto key : signals[s].keys)
-                if (auto element = element_of_key(keys.key(key)); removed.count(element))
+            for (auto c = signals[s].first; c < signals[s].end; ++c)
+                if (auto element = element_of_key(keys.key(listed.keys[c])); removed.count(element))
                     signals_of_removed[element].insert(s);
     for (std::size_t e = 0; e < elements.size(); ++e) {
         if (element_kept[e])
@@ -383,7 +406,7 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
             const auto key = keys.find(contact_key(names[k], pad));
             if (net_of[key] != i)
                 continue;  // a pad named in two nets: the check refuses that
-            const auto old = key < old_signal_of.size() ? old_signal_of[key] : none;
+            const std::size_t old = key < old_signal_of.size() ? old_signal_of[key] : none;
             if (old != none && old == target)
                 continue;
             auto change = change_of(old == none ? Kind::pad_connected : Kind::pad_moved);
@@ -405,21 +428,21 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
     for (std::size_t s = 0; s < signals.size(); ++s) {
         const auto& signal = signals[s];
         std::size_t left = 0;
-        for (std::size_t c = 0; c < signal.keys.size(); ++c) {
-            const auto key = signal.keys[c];
+        for (auto c = signal.first; c < signal.end; ++c) {
+            const auto key = listed.keys[c];
             const auto element = element_of_key(keys.key(key));
             if (removed.count(element))
                 continue;
             const auto net = net_of[key];
-            if (net != none && signal_of_net[net] == s) {
+            if (net != no_number && signal_of_net[net] == s) {
                 ++left;
                 continue;
             }
-            if (net != none && old_signal_of[key] == s && !added_parts.count(element))
+            if (net != no_number && old_signal_of[key] == s && !added_parts.count(element))
                 continue;  // said as moved
             auto change = change_of(Kind::pad_disconnected);
-            change.part = signal.parts[c];
-            change.pad = signal.pads[c];
+            change.part = listed.parts[c];
+            change.pad = listed.pads[c];
             change.net = signal.name;
             pads.push_back(std::move(change));
         }
@@ -430,7 +453,7 @@ std::vector<BoardChange> board_changes(const ReadBoard& read, const NetlistTable
         std::size_t routing = 0;
         for (auto child : signal.node.children())
             routing += is_routing(child.name());
-        if (routing && signal.keys.empty())
+        if (routing && signal.no_contacts())
             continue;
         auto change = change_of(routing ? Kind::net_kept : Kind::net_removed);
         change.net = signal.name;
