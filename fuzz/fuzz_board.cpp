@@ -2,7 +2,8 @@
 // netlists with a fixed library (hostile XML: deep nesting, huge or missing attributes,
 // duplicate names, entities).
 //
-// Beyond "no crash": a board that fails to read holds no document, and one that reads gives a
+// Beyond "no crash": read in its own bytes, a board is the one read from a copy, or fails alike;
+// a board that fails to read holds no document, and one that reads gives a
 // change line for every change; the updated board reads as XML, keeps the same root, and, where
 // the board's elements and signals have names of their own, is followed by no change when
 // updated again with the same netlist.
@@ -83,6 +84,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     auto first = malvor::read_eagle_board(bytes);
+    const auto in_place = malvor::read_eagle_board_in_place(
+        std::string(bytes), [&] { return std::string(bytes); });
+    check(in_place.error == first.error && in_place.detail == first.detail,
+          "read in place, the same error", first.detail + " / " + in_place.detail);
+    check(!in_place.document == !first.document, "read in place, a document alike");
+    if (first.document)
+        check(malvor::board_document_bytes(*in_place.document) ==
+                  malvor::board_document_bytes(*first.document),
+              "read in place, the same document");
     if (!first.ok()) {
         check(!first.document, "a board that failed holds no document");
         return 0;
