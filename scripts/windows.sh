@@ -57,14 +57,8 @@ display_start "$PWD/build-windows/xvfb.log"
 
 scripts/wine_prefix.sh
 
-# pugixml's sources: Debian builds it for the host only. Its source package comes from the
-# machine's own apt archives and is unpacked here.
-pugixml_dir=build-windows/pugixml
-if [ ! -f "$pugixml_dir/src/pugixml.cpp" ]; then
-  scripts/apt_source.sh pugixml build-windows/pugixml-download
-  rm -rf "$pugixml_dir" && mkdir -p "$pugixml_dir"
-  tar -xzf build-windows/pugixml-download/pugixml_*.orig.tar.gz -C "$pugixml_dir" --strip-components=1
-fi
+# pugixml's sources: Debian builds it for the host only.
+pugixml_dir=$(scripts/pugixml_source.sh build-windows/pugixml)
 
 # Qt's toolchain file finds Qt and its host tools, then loads the project's for MinGW-w64. A
 # build folder configured with another toolchain starts afresh.
@@ -75,7 +69,7 @@ fi
 cmake -S . -B build-windows -G Ninja "-DCMAKE_TOOLCHAIN_FILE=$toolchain" \
   "-DQT_CHAINLOAD_TOOLCHAIN_FILE=$PWD/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DMALVOR_BUILD_BENCH=OFF \
-  "-DMALVOR_PUGIXML_SOURCE_DIR=$PWD/$pugixml_dir" >/dev/null
+  "-DMALVOR_PUGIXML_SOURCE_DIR=$pugixml_dir" >/dev/null
 cmake --build build-windows -j2
 # The window tests use Qt's Windows platform plugin on the virtual X server.
 # A test that hangs fails after five minutes instead of holding the run up.
