@@ -26,14 +26,18 @@ elseif(UNIX AND MALVOR_GZIP)
   install(FILES ${malvor_compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
   # The changelog, the copyright file and the AppStream metadata, made from CHANGELOG.md and
-  # LICENSE (package_docs.cmake).
+  # LICENSE (package_docs.cmake), and pugixml's licence where it is compiled in.
+  set(malvor_pugixml_licence "")
+  if(TARGET malvor_pugixml)
+    set(malvor_pugixml_licence "${MALVOR_PUGIXML_SOURCE_DIR}/LICENSE.md")
+  endif()
   set(docs_dir ${PROJECT_BINARY_DIR}/package-docs)
   set(malvor_metainfo ${docs_dir}/${MALVOR_APP_ID}.metainfo.xml)
   add_custom_command(
     OUTPUT ${docs_dir}/changelog.gz ${docs_dir}/copyright ${malvor_metainfo}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${docs_dir}
     COMMAND ${CMAKE_COMMAND} -DCHANGELOG=${PROJECT_SOURCE_DIR}/CHANGELOG.md
-            -DLICENSE=${PROJECT_SOURCE_DIR}/LICENSE
+            -DLICENSE=${PROJECT_SOURCE_DIR}/LICENSE -DPUGIXML_LICENSE=${malvor_pugixml_licence}
             -DMETAINFO_IN=${PROJECT_SOURCE_DIR}/packaging/malvor.metainfo.xml.in
             -DVERSION=${PROJECT_VERSION} -DMAINTAINER=${CPACK_PACKAGE_CONTACT}
             -DAPP_ID=${MALVOR_APP_ID} -DHOMEPAGE=${PROJECT_HOMEPAGE_URL} -DOUT_DIR=${docs_dir}

@@ -165,31 +165,56 @@ string(REPLACE "@HOMEPAGE@" "${HOMEPAGE}" metainfo "${metainfo}")
 file(WRITE "${OUT_DIR}/${APP_ID}.metainfo.xml" "${metainfo}")
 
 # The copyright file in Debian's machine-readable form: the licence is LICENSE's, its text
-# indented by one blank, empty lines as " .".
-read_lines("${LICENSE}" licence)
-list(POP_FRONT licence title)
-set(copyright_lines "")
-set(body "")
-foreach(line IN LISTS licence)
-  if(line MATCHES "^Copyright \\(c\\) (.*)$")
-    list(APPEND copyright_lines "${CMAKE_MATCH_1}")
-  elseif(line STREQUAL "")
-    if(NOT body STREQUAL "")
-      string(APPEND body " .\n")
+# indented by one blank, empty lines as " .". Where pugixml is compiled into the programs
+# (PUGIXML_LICENSE, its LICENSE.md), its holders are named too, under the same licence.
+function(mit_licence file holders_out body_out)
+  read_lines("${file}" licence)
+  list(POP_FRONT licence title)
+  set(copyright_lines "")
+  set(body "")
+  foreach(line IN LISTS licence)
+    if(line MATCHES "^Copyright \\(c\\) (.*)$")
+      list(APPEND copyright_lines "${CMAKE_MATCH_1}")
+    elseif(line STREQUAL "")
+      if(NOT body STREQUAL "")
+        string(APPEND body " .\n")
+      endif()
+    else()
+      string(APPEND body " ${line}\n")
     endif()
-  else()
-    string(APPEND body " ${line}\n")
+  endforeach()
+  if(NOT title STREQUAL "MIT License" OR copyright_lines STREQUAL "")
+    message(FATAL_ERROR "${file}: expected the MIT License with a copyright line")
   endif()
-endforeach()
-if(NOT title STREQUAL "MIT License" OR copyright_lines STREQUAL "")
-  message(FATAL_ERROR "${LICENSE}: expected the MIT License with a copyright line")
-endif()
-list(JOIN copyright_lines "\n " holders)
-unprotect("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+  list(JOIN copyright_lines "\n " holders)
+  set(${holders_out} "${holders}" PARENT_SCOPE)
+  set(${body_out} "${body}" PARENT_SCOPE)
+endfunction()
+mit_licence("${LICENSE}" holders body)
+set(header "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: Malvor
 
 Files: *
 Copyright: ${holders}
 License: Expat
+")
+if(PUGIXML_LICENSE)
+  mit_licence("${PUGIXML_LICENSE}" pugixml_holders pugixml_body)
+  # The same words, wrapped differently.
+  string(REGEX REPLACE "[ \n]+" " " words "${body}")
+  string(REGEX REPLACE "[ \n]+" " " pugixml_words "${pugixml_body}")
+  if(NOT pugixml_words STREQUAL words)
+    message(FATAL_ERROR "${PUGIXML_LICENSE}: no longer the licence text of ${LICENSE}")
+  endif()
+  unprotect("${header}
+Files: pugixml/*
+Copyright: ${pugixml_holders}
+License: Expat
+Comment: pugixml, compiled into the programs from Debian's source package.
+
+License: Expat
 ${body}" copyright)
+else()
+  unprotect("${header}${body}" copyright)
+endif()
 file(WRITE "${OUT_DIR}/copyright" "${copyright}")
