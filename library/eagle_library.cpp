@@ -38,7 +38,8 @@ std::string_view pad_key(std::size_t package, std::string_view pad, char (&buffe
 // The parse tree of a large library is many small pieces: while a library is read, pugixml
 // takes them from a few large blocks (see large_memory.h), which go all at once afterwards.
 // One library is read at a time. The tree may take at most `limit` bytes: a file of tiny
-// elements would otherwise take some twenty times its size.
+// elements would otherwise take some twenty times its size (with pugixml in its ordinary mode;
+// in its compact mode, which the builds from its sources use, a few times at most).
 class TreeMemory {
 public:
     explicit TreeMemory(std::size_t limit)

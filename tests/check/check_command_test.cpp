@@ -153,6 +153,17 @@ TEST_F(Check, HostileNamesAndLibraries)
         million_open += "<x>";
     const std::string not_xml =
         "malvor-convert: library 'LIB' is not an XML file, so no EAGLE library: ";
+#ifdef PUGIXML_COMPACT
+    // pugixml's compact nodes take a few times a file of tiny elements at most, within the
+    // limit: the file is read whole, and found cut short.
+    const std::string million_open_said =
+        "malvor-convert: library 'LIB' is cut short: the file ends at 1:3000000; expected the "
+        "closing tags of the elements still open, up to '</x>'\n";
+#else
+    const std::string million_open_said =
+        "malvor-convert: library 'LIB' is made of far more XML elements than an EAGLE library of "
+        "its size: reading it would take over 44 MB\n";
+#endif
     const Case cases[] = {
         // clang-format off
         {"an ESC in a component name", packages, component("R\x1b[2J", "Q\x1b[2J"), 3, "NET:2: component 'R\\x1B[2J' holds a control character\nNET:3: package 'Q\\x1B[2J' holds a control character\n2 problems, 1 component, 0 nets\n", ""},
@@ -160,7 +171,7 @@ TEST_F(Check, HostileNamesAndLibraries)
         {"a CR from the library through a hint", packages, component("R1", "R0805"), 3, "NET:3: package 'R0805' of component 'R1' is not in the library; closest: 'R08\\x0D5'\n1 problem, 1 component, 0 nets\n", ""},
         {"a library over 64 MiB", "", parts, 1, "", "malvor-convert: cannot read library 'LIB': Library too large (over 64 MiB; EAGLE libraries are a few megabytes)\n", (std::uintmax_t{64} << 20) + 1},
         {"64 MiB are read", "", parts, 1, "", not_xml + "no element such as '<eagle>' in it\n", std::uintmax_t{64} << 20},
-        {"a million open elements", million_open, parts, 1, "", "malvor-convert: library 'LIB' is made of far more XML elements than an EAGLE library of its size: reading it would take over 44 MB\n"},
+        {"a million open elements", million_open, parts, 1, "", million_open_said},
         // clang-format on
     };
     for (const auto& c : cases) {
