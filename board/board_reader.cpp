@@ -156,6 +156,9 @@ ReadBoard read_eagle_board_in_place(std::string bytes, const std::function<std::
     if ((read.error = refused_before_parsing(bytes)))
         return read;
     read.bytes = std::make_unique<std::string>(std::move(bytes));
+    // With a zero after the bytes, as pugixml's own copy has one: the parse, and where it says
+    // the trouble is, are then those of a copy.
+    read.bytes->push_back('\0');
     read.document = std::make_unique<pugi::xml_document>();
     const auto parsed = read.document->load_buffer_inplace(
         read.bytes->data(), read.bytes->size(), board_flags, pugi::encoding_utf8);

@@ -551,6 +551,11 @@ TEST(UpdateReading, InPlaceAsFromACopy)
             "</board><x></y></drawing></eagle>",  // broken after escapes and line ends
         xml + "<board>\n<plain a=\"&amp;&amp;\"\n b=\"\n\"></plain>\n<signals",  // cut short
         xml + "<board>\n<plain a=\"&bad;\"></plain>\n</board><</drawing></eagle>",
+        // A zero ends the document where it stands; a "<" last is a tag cut short.
+        "<?xml version=\"1.0\"?>" + std::string(3, '\0') + "\n" + xml +
+            "<board/></drawing></eagle>\n",
+        xml + "<board/></drawing></eagle><",
+        xml + "<board/></drawing>\n<",
     };
     for (const auto& bytes : boards) {
         const auto copied = read_eagle_board(bytes);
