@@ -3,7 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The same build as scripts/test.sh's: pugixml from Debian's sources, in its compact mode.
+pugixml=$(scripts/pugixml_source.sh build-pugixml)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  "-DMALVOR_PUGIXML_SOURCE_DIR=$pugixml" >/dev/null
 cmake --build build
 cd examples
 if [ -x ../build/app/malvor ]; then
