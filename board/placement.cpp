@@ -1,5 +1,7 @@
 #include "placement.h"
 
+#include "placement_refine.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -438,6 +440,8 @@ public:
     }
     // Whether every connector stands on the outline's edge.
     bool edges_kept() const { return edges_kept_; }
+    // As the habits say, but connectors beyond the edges' room packed with the rest.
+    const std::vector<PartRole>& roles() const { return roles_; }
 
 private:
     PartRole role(std::size_t p) const { return roles_[p]; }
@@ -1109,6 +1113,34 @@ double small_nets_length(const std::vector<Extent>& extents, const PartNets& net
     return airwire_length(points, starts);
 }
 
+// What the refinement moves and measures: the packed parts; every pad where it is.
+RefineParts refine_parts(const std::vector<Extent>& extents, const PartNets& nets,
+                         const PartHabits& habits, const std::vector<PartRole>& roles,
+                         std::int64_t gap, std::int64_t margin)
+{
+    RefineParts parts;
+    parts.gap = gap;
+    parts.margin = margin;
+    parts.largest_net = local_net;
+    for (std::size_t p = 0; p < extents.size(); ++p) {
+        const auto& e = extents[p];
+        parts.boxes.push_back({std::min<std::int64_t>(e.x1, 0), std::min<std::int64_t>(e.y1, 0),
+                               std::max<std::int64_t>(e.x2, 0), std::max<std::int64_t>(e.y2, 0)});
+        parts.movable.push_back(roles[p] == PartRole::ordinary);
+        parts.obstacle.push_back(roles[p] != PartRole::empty);
+        parts.on_edge.push_back(roles[p] == PartRole::connector);
+    }
+    parts.offsets = nets.offsets;
+    if (parts.offsets.empty())
+        for (auto p : nets.parts)
+            parts.offsets.push_back(
+                {(extents[p].x1 + extents[p].x2) / 2, (extents[p].y1 + extents[p].y2) / 2});
+    for (const auto& d : habits.decoupling)
+        if (d.capacitor < extents.size() && roles[d.capacitor] == PartRole::ordinary)
+            parts.ties.push_back({d.capacitor, d.pin});
+    return parts;
+}
+
 Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
                       const PartHabits& habits, std::int64_t gap, std::int64_t margin)
 {
@@ -1142,6 +1174,7 @@ Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
         return w * h <= 2 * parts_area && std::max(w, h) <= 2 * std::min(w, h);
     };
     Placement best;
+    std::vector<PartRole> best_roles;
     double best_length = 0;
     bool best_within = false;
     for (std::size_t way = 0; way < ways; ++way) {
@@ -1154,11 +1187,15 @@ Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
         if (way == 0 || (inside && !best_within) ||
             (inside == best_within && length < best_length)) {
             best = std::move(placement);
+            best_roles = placer.roles();
             best_length = length;
             best_within = inside;
         }
     }
-    return best;
+    if (extents.size() > extra_tries_parts)
+        return best;
+    return refine_placement(
+        refine_parts(extents, nets, habits, best_roles, gap, margin), nets, std::move(best));
 }
 
 double airwire_length(const std::vector<Point>& points, const std::vector<std::uint32_t>& starts)
