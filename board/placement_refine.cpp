@@ -52,6 +52,11 @@ double tree_length(const std::vector<Point>& points, std::vector<double>& reach)
         return 0;
     if (size == 2)
         return distance(points[0], points[1]);
+    if (size == 3) {
+        const double a = distance(points[0], points[1]), b = distance(points[1], points[2]),
+                     c = distance(points[0], points[2]);
+        return a + b + c - std::max({a, b, c});
+    }
     reach.assign(size, std::numeric_limits<double>::infinity());
     double total = 0;
     std::size_t joined = 0;
@@ -89,14 +94,14 @@ public:
             if (size < 2 || size > parts.largest_net)
                 continue;
             for (auto at = nets.starts[net]; at < nets.starts[net + 1]; ++at)
-                entries_.push_back({nets.parts[at], parts.offsets[at]});
+                entries_.push_back(entry(nets.parts[at], parts.offsets[at]));
             starts_.push_back(static_cast<std::uint32_t>(entries_.size()));
             weights_.push_back(1);
         }
         for (const auto& tie : parts.ties) {
             const auto& b = parts.boxes[tie.part];
-            entries_.push_back({tie.part, {(b.x1 + b.x2) / 2, (b.y1 + b.y2) / 2}});
-            entries_.push_back({nets.parts[tie.entry], parts.offsets[tie.entry]});
+            entries_.push_back(entry(tie.part, {(b.x1 + b.x2) / 2, (b.y1 + b.y2) / 2}));
+            entries_.push_back(entry(nets.parts[tie.entry], parts.offsets[tie.entry]));
             starts_.push_back(static_cast<std::uint32_t>(entries_.size()));
             weights_.push_back(double(parts.tie_weight));
         }
@@ -124,7 +129,15 @@ public:
             placed_[p] = box_at(p, placement_.origins[p], placement_.turns[p]);
             sides += std::max(placed_[p].width(), placed_[p].height()) + parts.gap;
         }
-        grid_ = BoxGrid(placement_.outline, 2 * sides / std::max<std::int64_t>(1, count_), count_);
+        // Cells of about two parts a side, but no more than a few for each part: a board of
+        // one large part among small ones is mostly empty.
+        const auto& outline = placement_.outline;
+        std::int64_t cell = std::max<std::int64_t>(
+            1, 2 * sides / std::max<std::int64_t>(1, count_));
+        while (double(outline.width() / cell + 1) * double(outline.height() / cell + 1) >
+               4.0 * double(count_) + 16)
+            cell += cell / 2 + 1;
+        grid_ = BoxGrid(outline, cell, count_);
         for (std::uint32_t p = 0; p < count_; ++p)
             if (parts.obstacle[p])
                 grid_.insert(p, grown(placed_[p]));
@@ -181,9 +194,9 @@ public:
             return;
         const auto& outline = placement_.outline;
         const std::int64_t board = std::max(outline.width(), outline.height());
-        // A start that takes about every other worse move of an average net's length.
+        // A start that takes every fourth move worse by an average net's length.
         const std::int64_t start = std::max<std::int64_t>(
-            1, static_cast<std::int64_t>(total_ / double(cost_.size())) / 2);
+            1, static_cast<std::int64_t>(total_ / double(cost_.size())));
         std::int64_t smallest_reach = 0;
         for (auto p : movable_)
             smallest_reach += std::max(parts_.boxes[p].width(), parts_.boxes[p].height());
@@ -218,8 +231,12 @@ public:
 private:
     struct Entry {
         std::uint32_t part;
-        Point offset;
+        Point offset[4];  // by the part's turns
     };
+    Entry entry(std::uint32_t part, Point offset) const
+    {
+        return {part, {offset, turned(offset, 1), turned(offset, 2), turned(offset, 3)}};
+    }
 
     Extent box_at(std::uint32_t p, Point origin, int turns) const
     {
@@ -253,7 +270,7 @@ private:
         points_.clear();
         for (auto at = starts_[net]; at < starts_[net + 1]; ++at) {
             const auto& e = entries_[at];
-            const Point pin = turned(e.offset, placement_.turns[e.part]);
+            const Point pin = e.offset[placement_.turns[e.part]];
             const auto& o = placement_.origins[e.part];
             points_.push_back({o.x + pin.x, o.y + pin.y});
         }
@@ -270,7 +287,7 @@ private:
                 const auto& e = entries_[at];
                 if (e.part == p)
                     continue;
-                const Point pin = turned(e.offset, placement_.turns[e.part]);
+                const Point pin = e.offset[placement_.turns[e.part]];
                 sx += placement_.origins[e.part].x + pin.x;
                 sy += placement_.origins[e.part].y + pin.y;
                 ++n;
@@ -280,18 +297,22 @@ private:
     }
 
     // The movable part whose middle is nearest `at`.
-    std::uint32_t nearest(Point at) const
+    // The movable part whose middle is nearest `at`, among those filed near it; else none.
+    std::uint32_t nearest(Point at)
     {
-        std::uint32_t best = movable_.front();
+        std::uint32_t best = none;
         std::int64_t best_distance = std::numeric_limits<std::int64_t>::max();
-        for (auto q : movable_) {
+        grid_.near({at.x, at.y, at.x, at.y}, [&](std::uint32_t q) {
+            if (!parts_.movable[q])
+                return true;
             const Point m = middle(q);
             const auto d = std::abs(m.x - at.x) + std::abs(m.y - at.y);
-            if (d < best_distance) {
+            if (d < best_distance || (d == best_distance && q < best)) {
                 best_distance = d;
                 best = q;
             }
-        }
+            return true;
+        });
         return best;
     }
 
@@ -354,21 +375,14 @@ private:
             move_.clear();
     }
 
-    // The side of the outline a part stands on, or none.
+    // The side of the outline a connector stands on or nearest: holes in the corners may
+    // stand beyond the connectors' rows.
     int side_of(std::uint32_t p) const
     {
         const auto& b = placed_[p];
-        const auto& outline = placement_.outline;
-        const auto m = parts_.margin;
-        if (b.y1 == outline.y1 + m)
-            return 0;
-        if (b.x2 == outline.x2 - m)
-            return 1;
-        if (b.y2 == outline.y2 - m)
-            return 2;
-        if (b.x1 == outline.x1 + m)
-            return 3;
-        return -1;
+        const auto& o = placement_.outline;
+        const std::int64_t distance[] = {b.y1 - o.y1, o.x2 - b.x2, o.y2 - b.y2, b.x1 - o.x1};
+        return static_cast<int>(std::min_element(distance, distance + 4) - distance);
     }
 
     // A connector along its side to `at`, to the side nearest `at`, or in the place of another
@@ -376,8 +390,6 @@ private:
     void along_edge(std::uint32_t p, Point at)
     {
         const int side = side_of(p);
-        if (side < 0)
-            return;
         const bool horizontal = side == 0 || side == 2;
         const Point here = middle(p);
         const auto kind = random_.below(3);
@@ -431,7 +443,21 @@ private:
             placement_.turns[q]);
     }
 
-    // One move tried: kept when it shortens the airwires, or by chance t / (t + worse).
+    // Whether a move `worse` longer is kept: with the chance (t / (t + worse))^power, drawn as
+    // that many whole numbers below t + worse all below t. Falls about as fast as e^(-worse/t)
+    // over the first few t, without a transcendental.
+    bool chance(std::int64_t temperature, std::int64_t worse)
+    {
+        if (temperature <= 0)
+            return false;
+        const auto all = static_cast<std::uint64_t>(temperature + worse);
+        for (int i = 0; i < acceptance_power; ++i)
+            if (random_.below(all) >= static_cast<std::uint64_t>(temperature))
+                return false;
+        return true;
+    }
+
+    // One move tried: kept when it shortens the airwires, or by chance.
     void step(std::int64_t temperature, std::int64_t reach)
     {
         const auto p = movers_[random_.below(movers_.size())];
@@ -444,7 +470,7 @@ private:
             along_edge(p, target);
         } else if (kind < 35) {
             const auto q = nearest(target);
-            if (q == p)
+            if (q == p || q == none)
                 return;
             add(p, origin_for(p, placement_.turns[p], middle(q)), placement_.turns[p]);
             add(q, origin_for(q, placement_.turns[q], middle(p)), placement_.turns[q]);
@@ -484,10 +510,7 @@ private:
             after += after_.back();
         }
         const auto worse = static_cast<std::int64_t>(std::llround(after - before));
-        const bool keep =
-            worse <= 0 ||
-            (temperature > 0 && random_.below(static_cast<std::uint64_t>(temperature + worse)) <
-                                    static_cast<std::uint64_t>(temperature));
+        const bool keep = worse <= 0 || chance(temperature, worse);
         if (!keep) {
             for (const auto& u : undo_) {
                 placement_.origins[u.part] = u.origin;
@@ -505,6 +528,7 @@ private:
         }
     }
 
+    static constexpr int acceptance_power = 2;
     static constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 
     const RefineParts& parts_;
