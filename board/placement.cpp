@@ -1190,13 +1190,13 @@ Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
     std::stable_sort(tries.begin(), tries.end(), better);
     // The best few are refined, more of them on a smaller board, as what the refinement
     // makes of a try varies much; the shortest after it is kept.
+    const std::uint64_t moves = 1000 * std::max<std::uint64_t>(1, extents.size());
     const std::size_t refined = std::clamp<std::size_t>(
-        refine_moves /
-            (std::size_t{RefineParts{}.moves_per_part} * std::max<std::size_t>(1, extents.size())),
-        1, std::min<std::size_t>(8, tries.size()));
+        refine_moves / moves, 1, std::min<std::size_t>(8, tries.size()));
     for (std::size_t i = 0; i < refined; ++i) {
         auto& t = tries[i];
         auto parts = refine_parts(extents, nets, habits, t.roles, gap, margin);
+        parts.moves = moves;
         parts.seed = i + 1;
         t.placement = refine_placement(parts, nets, std::move(t.placement));
         t.length = small_nets_length(extents, nets, t.placement);

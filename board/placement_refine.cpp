@@ -203,8 +203,7 @@ public:
         smallest_reach = std::max<std::int64_t>(
             1, 2 * smallest_reach / static_cast<std::int64_t>(movable_.size()));
         constexpr int stages = 50, cold_stages = 4;
-        const std::uint64_t moves = std::uint64_t{parts_.moves_per_part} * movable_.size() /
-                                    (stages + cold_stages);
+        const std::uint64_t moves = parts_.moves / (stages + cold_stages);
         std::vector<Point> best_origins = placement_.origins;
         std::vector<std::uint8_t> best_turns = placement_.turns;
         double best_total = total_;
@@ -333,12 +332,9 @@ private:
     // Every moved part inside the outline, apart from what stays and from each other.
     bool move_fits()
     {
-        const auto& outline = placement_.outline;
-        const auto m = parts_.margin;
         for (std::size_t i = 0; i < move_.size(); ++i) {
             const auto& box = move_[i].box;
-            if (box.x1 < outline.x1 + m || box.y1 < outline.y1 + m || box.x2 > outline.x2 - m ||
-                box.y2 > outline.y2 - m)
+            if (!inside(box))
                 return false;
             if (!grid_.near(
                     box, [&](std::uint32_t r) { return in_move(r) || apart(box, placed_[r]); }))
@@ -350,29 +346,75 @@ private:
         return true;
     }
 
-    // `p` to the place of the same size at `at`, and the packed parts there, where all of them
-    // lie within it, to where `p` was: a large part moves through small ones.
-    void trade_room(std::uint32_t p, Point at)
+    bool inside(const Extent& box) const
     {
-        const auto& from = placed_[p];
-        const Point shift{at.x - (from.x1 + from.x2) / 2, at.y - (from.y1 + from.y2) / 2};
-        const auto g = parts_.gap;
-        const Extent to{from.x1 + shift.x - g, from.y1 + shift.y - g, from.x2 + shift.x + g,
-                        from.y2 + shift.y + g};
+        const auto& outline = placement_.outline;
+        const auto m = parts_.margin;
+        return box.x1 >= outline.x1 + m && box.y1 >= outline.y1 + m && box.x2 <= outline.x2 - m &&
+               box.y2 <= outline.y2 - m;
+    }
+    // Whether a box may stand there: inside, apart from what stays and what has moved.
+    bool free_now(const Extent& box)
+    {
+        if (!inside(box))
+            return false;
+        for (const auto& m : move_)
+            if (!apart(box, m.box))
+                return false;
+        return grid_.near(
+            box, [&](std::uint32_t r) { return in_move(r) || apart(box, placed_[r]); });
+    }
+
+    // `p` to `at`, the packed parts in its way each to the first free place of: where `p` was
+    // (as far from `p` as before), around where it stands, around where `p` was. A large part
+    // moves through small ones so.
+    void push_aside(std::uint32_t p, Point at)
+    {
+        const Point from = middle(p);
+        const Point shift{at.x - from.x, at.y - from.y};
         add(p, {placement_.origins[p].x + shift.x, placement_.origins[p].y + shift.y},
             placement_.turns[p]);
-        const bool all_movable = grid_.near(to, [&](std::uint32_t r) {
+        const auto room = grown(move_.front().box);
+        displaced_.clear();
+        const bool all_movable = grid_.near(room, [&](std::uint32_t r) {
             const auto& b = placed_[r];
-            if (r == p || b.x2 <= to.x1 || to.x2 <= b.x1 || b.y2 <= to.y1 || to.y2 <= b.y1)
+            if (r == p || b.x2 <= room.x1 || room.x2 <= b.x1 || b.y2 <= room.y1 || room.y2 <= b.y1)
                 return true;
-            if (!parts_.movable[r] || move_.size() > 12)
+            if (!parts_.movable[r] || displaced_.size() >= 8)
                 return false;
-            add(r, {placement_.origins[r].x - shift.x, placement_.origins[r].y - shift.y},
-                placement_.turns[r]);
+            displaced_.push_back(r);
             return true;
         });
-        if (!all_movable)
+        if (!all_movable) {
             move_.clear();
+            return;
+        }
+        for (auto r : displaced_)
+            moved_mark_[r] = move_stamp_;
+        static constexpr int dx[] = {1, 1, 0, -1, -1, -1, 0, 1}, dy[] = {0, 1, 1, 1, 0, -1, -1, -1};
+        for (auto r : displaced_) {
+            const int turns = placement_.turns[r];
+            const auto& b = placed_[r];
+            const std::int64_t step = std::max(b.width(), b.height()) + parts_.gap;
+            auto try_at = [&](Point origin) {
+                if (!free_now(box_at(r, origin, turns)))
+                    return false;
+                add(r, origin, turns);
+                return true;
+            };
+            bool placed =
+                try_at({placement_.origins[r].x - shift.x, placement_.origins[r].y - shift.y});
+            for (const Point around : {middle(r), from}) {
+                for (std::int64_t k = 1; k <= 2 && !placed; ++k)
+                    for (int d = 0; d < 8 && !placed; ++d)
+                        placed = try_at(origin_for(
+                            r, turns, {around.x + dx[d] * k * step, around.y + dy[d] * k * step}));
+            }
+            if (!placed) {
+                move_.clear();
+                return;
+            }
+        }
     }
 
     // The side of the outline a connector stands on or nearest: holes in the corners may
@@ -477,7 +519,7 @@ private:
         } else if (kind < 65) {
             add(p, origin_for(p, placement_.turns[p], target), placement_.turns[p]);
         } else if (kind < 85) {
-            trade_room(p, target);
+            push_aside(p, target);
         } else {
             const int turns = (placement_.turns[p] + 1 + static_cast<int>(random_.below(3))) & 3;
             add(p, origin_for(p, turns, middle(p)), turns);
@@ -548,6 +590,7 @@ private:
     std::vector<std::uint32_t> movers_;      // both
     std::vector<std::uint8_t> edge_turns_;   // of each connector on each side
     std::vector<Moved> move_, undo_;
+    std::vector<std::uint32_t> displaced_;
     std::vector<std::uint32_t> moved_mark_;
     std::uint32_t move_stamp_ = 0;
     std::vector<std::uint32_t> mark_, touched_;

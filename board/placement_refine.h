@@ -33,7 +33,7 @@ struct RefineParts {
     std::int64_t gap = part_gap;
     std::int64_t margin = outline_margin;
     std::uint32_t largest_net = 24;  // larger nets change little with one part: not measured
-    std::uint32_t moves_per_part = 1000;
+    std::uint64_t moves = 100000;    // tried in all
     std::uint64_t seed = 1;
 };
 
