@@ -365,15 +365,14 @@ private:
             box, [&](std::uint32_t r) { return in_move(r) || apart(box, placed_[r]); });
     }
 
-    // `p` to `at`, the packed parts in its way each to the first free place of: where `p` was
-    // (as far from `p` as before), around where it stands, around where `p` was. A large part
-    // moves through small ones so.
-    void push_aside(std::uint32_t p, Point at)
+    // `p` to `at` with `turns`, the packed parts in its way each to the first free place of:
+    // where `p` was (as far from `p` as before), around where it stands, around where `p` was.
+    // A large part moves or turns through small ones so.
+    void push_aside(std::uint32_t p, Point at, int turns)
     {
         const Point from = middle(p);
         const Point shift{at.x - from.x, at.y - from.y};
-        add(p, {placement_.origins[p].x + shift.x, placement_.origins[p].y + shift.y},
-            placement_.turns[p]);
+        add(p, origin_for(p, turns, at), turns);
         const auto room = grown(move_.front().box);
         displaced_.clear();
         const bool all_movable = grid_.near(room, [&](std::uint32_t r) {
@@ -519,10 +518,10 @@ private:
         } else if (kind < 65) {
             add(p, origin_for(p, placement_.turns[p], target), placement_.turns[p]);
         } else if (kind < 85) {
-            push_aside(p, target);
+            push_aside(p, target, placement_.turns[p]);
         } else {
             const int turns = (placement_.turns[p] + 1 + static_cast<int>(random_.below(3))) & 3;
-            add(p, origin_for(p, turns, middle(p)), turns);
+            push_aside(p, middle(p), turns);
         }
         if (move_.empty() || !move_fits())
             return;
