@@ -504,7 +504,9 @@ private:
         const auto p = movers_[random_.below(movers_.size())];
         const auto kind = random_.below(100);
         const Point around = random_.below(2) ? pull_of(p) : middle(p);
-        const Point target{around.x + random_.within(reach), around.y + random_.within(reach)};
+        // Reaches of every scale down to a few hundredths: a nudge finishes what a jump began.
+        const auto scaled = reach >> random_.below(6);
+        const Point target{around.x + random_.within(scaled), around.y + random_.within(scaled)};
         ++move_stamp_;
         move_.clear();
         if (!parts_.movable[p]) {

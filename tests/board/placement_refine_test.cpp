@@ -248,27 +248,30 @@ TEST(PlacementRefine, ATiedPartBesideItsPin)
     }
 }
 
-// Two parts, one fixed: the other turns and moves so that its pad meets the fixed one's.
+// Two parts in a narrow outline, one fixed: the other, long, can only stand upright, and turns
+// so that its pad, at one end, meets the fixed part's.
 TEST(PlacementRefine, APadTurnedTowardsItsNet)
 {
-    Start start;
-    start.parts.boxes = {{-1000, -1000, 1000, 1000}, {-3000, -500, 3000, 500}};
-    start.parts.movable = {0, 1};
-    start.parts.obstacle = {1, 1};
-    start.parts.on_edge = {0, 0};
-    // The fixed part's pad on its right; the other's at its right end, pointing away.
-    start.nets = {{0, 2}, {0, 1}, {}};
-    start.parts.offsets = {{1000, 0}, {3000, 0}};
-    start.nets.offsets = start.parts.offsets;
-    start.placement.outline = {0, 0, 40000, 40000};
-    start.placement.origins = {{10000, 20000}, {30000, 20000}};
-    start.placement.turns = {0, 0};
-    start.parts.moves = 20000;
-    const auto refined = refine_placement(start.parts, start.nets, start.placement);
-    expect_legal(start, refined, "two parts");
-    // Beside the fixed part, its pad (at its right end unturned) turned towards it: nearer
-    // than any place of its pad pointing away.
-    EXPECT_LE(measured(start, refined), 1500);
+    for (const int start_turns : {1, 3}) {
+        Start start;
+        start.parts.boxes = {{-1000, -1000, 1000, 1000}, {-10000, -500, 10000, 500}};
+        start.parts.movable = {0, 1};
+        start.parts.obstacle = {1, 1};
+        start.parts.on_edge = {0, 0};
+        // The fixed part's pad on its top; the other's at its right end, unturned.
+        start.nets = {{0, 2}, {0, 1}, {}};
+        start.parts.offsets = {{0, 1000}, {10000, 0}};
+        start.nets.offsets = start.parts.offsets;
+        start.placement.outline = {0, 0, 8000, 60000};
+        start.placement.origins = {{4000, 5000}, {4000, 40000}};
+        start.placement.turns = {0, static_cast<std::uint8_t>(start_turns)};
+        start.parts.moves = 20000;
+        const auto refined = refine_placement(start.parts, start.nets, start.placement);
+        expect_legal(start, refined, "two parts");
+        // Above the fixed part, its pad down: a quarter turn clockwise.
+        EXPECT_EQ(refined.turns[1], 3) << start_turns;
+        EXPECT_LT(measured(start, refined), 5000) << start_turns;
+    }
 }
 
 }  // namespace
