@@ -366,7 +366,8 @@ private:
     }
 
     // `p` to `at` with `turns`, the packed parts in its way each to the first free place of:
-    // where `p` was (as far from `p` as before), around where it stands, around where `p` was.
+    // where `p` was (as far from `p` as before), a step around where it stands, a step around
+    // where `p` was.
     // A large part moves or turns through small ones so.
     void push_aside(std::uint32_t p, Point at, int turns)
     {
@@ -403,12 +404,10 @@ private:
             };
             bool placed =
                 try_at({placement_.origins[r].x - shift.x, placement_.origins[r].y - shift.y});
-            for (const Point around : {middle(r), from}) {
-                for (std::int64_t k = 1; k <= 2 && !placed; ++k)
-                    for (int d = 0; d < 8 && !placed; ++d)
-                        placed = try_at(origin_for(
-                            r, turns, {around.x + dx[d] * k * step, around.y + dy[d] * k * step}));
-            }
+            for (const Point around : {middle(r), from})
+                for (int d = 0; d < 8 && !placed; ++d)
+                    placed = try_at(
+                        origin_for(r, turns, {around.x + dx[d] * step, around.y + dy[d] * step}));
             if (!placed) {
                 move_.clear();
                 return;
