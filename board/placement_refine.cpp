@@ -393,21 +393,21 @@ private:
             moved_mark_[r] = move_stamp_;
         static constexpr int dx[] = {1, 1, 0, -1, -1, -1, 0, 1}, dy[] = {0, 1, 1, 1, 0, -1, -1, -1};
         for (auto r : displaced_) {
-            const int turns = placement_.turns[r];
+            const int own_turns = placement_.turns[r];
             const auto& b = placed_[r];
             const std::int64_t step = std::max(b.width(), b.height()) + parts_.gap;
             auto try_at = [&](Point origin) {
-                if (!free_now(box_at(r, origin, turns)))
+                if (!free_now(box_at(r, origin, own_turns)))
                     return false;
-                add(r, origin, turns);
+                add(r, origin, own_turns);
                 return true;
             };
             bool placed =
                 try_at({placement_.origins[r].x - shift.x, placement_.origins[r].y - shift.y});
             for (const Point around : {middle(r), from})
                 for (int d = 0; d < 8 && !placed; ++d)
-                    placed = try_at(
-                        origin_for(r, turns, {around.x + dx[d] * step, around.y + dy[d] * step}));
+                    placed = try_at(origin_for(
+                        r, own_turns, {around.x + dx[d] * step, around.y + dy[d] * step}));
             if (!placed) {
                 move_.clear();
                 return;
