@@ -227,9 +227,10 @@ int main(int argc, char** argv)
                     ++faults;
             }
         }
-        if (const char* dump = std::getenv("PLACEMENT_DUMP")) {
-            std::FILE* out = std::fopen(
-                (std::string(dump) + "/" + board.name + ".txt").c_str(), "w");
+        const char* dump = std::getenv("PLACEMENT_DUMP");
+        if (std::FILE* out =
+                dump ? std::fopen((std::string(dump) + "/" + board.name + ".txt").c_str(), "w")
+                     : nullptr) {
             std::fprintf(out, "outline %lld %lld\n", (long long)outline.x2, (long long)outline.y2);
             for (std::size_t p = 0; p < count; ++p)
                 std::fprintf(out, "part %s %d %lld %lld %lld %lld\n", board.parts[p].name.c_str(),
