@@ -7,14 +7,18 @@
 // For each board: the airwires (a spanning tree over each net's pads) of Malvor's placement of
 // its footprints, against the same places given to the parts at random (median of five
 // shuffles, each part keeping its turn), beside the same ratio for the designer's placement;
-// and the overlaps and parts outside the outline (both should be none). Needs KiCad's Python
-// module and its demo boards (`scripts/deps.sh kicad kicad-demos`).
+// the overlaps and parts outside the outline (both should be none), and the placement's processor
+// time. With PLACEMENT_DUMP=FOLDER, each board's placed boxes (and roles) and pads, by net, go to
+// FOLDER/BOARD.txt, to see where a board loses. Needs KiCad's Python module and its demo boards
+// (`scripts/deps.sh kicad kicad-demos`).
 
 #include "placement.h"
 #include "placement_habits.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <random>
@@ -134,8 +138,8 @@ int main(int argc, char** argv)
     auto boards = read_boards(in.get());
     std::sort(boards.begin(), boards.end(),
               [](const Board& a, const Board& b) { return a.parts.size() < b.parts.size(); });
-    std::printf(
-        "%-30s %6s %6s %9s %9s %8s\n", "board", "parts", "pads", "malvor", "designer", "faults");
+    std::printf("%-30s %6s %6s %9s %9s %8s %8s\n", "board", "parts", "pads", "malvor", "designer",
+                "faults", "seconds");
     int within = 0, better = 0;
     for (const auto& board : boards) {
         const auto count = board.parts.size();
@@ -177,7 +181,10 @@ int main(int argc, char** argv)
         }
         habits.decoupling = malvor::decoupling_capacitors(
             nets, names_of_nets, part_names, pad_counts);
+        // Processor time: the machine may be busy with more than this.
+        const auto began = std::clock();
         const auto placement = malvor::place_parts(extents, nets, habits);
+        const double seconds = double(std::clock() - began) / CLOCKS_PER_SEC;
 
         // Each net's pads: the designer's, and Malvor's.
         std::vector<std::vector<std::pair<std::uint32_t, Point>>> designer, malvor;
@@ -220,12 +227,27 @@ int main(int argc, char** argv)
                     ++faults;
             }
         }
+        const char* dump = std::getenv("PLACEMENT_DUMP");
+        if (std::FILE* out =
+                dump ? std::fopen((std::string(dump) + "/" + board.name + ".txt").c_str(), "w")
+                     : nullptr) {
+            std::fprintf(out, "outline %lld %lld\n", (long long)outline.x2, (long long)outline.y2);
+            for (std::size_t p = 0; p < count; ++p)
+                std::fprintf(out, "part %s %d %lld %lld %lld %lld\n", board.parts[p].name.c_str(),
+                             int(habits.roles[p]), (long long)boxes[p].x1, (long long)boxes[p].y1,
+                             (long long)boxes[p].x2, (long long)boxes[p].y2);
+            for (std::size_t n = 0; n < malvor.size(); ++n)
+                for (const auto& [part, at] : malvor[n])
+                    std::fprintf(
+                        out, "pad %zu %u %lld %lld\n", n, part, (long long)at.x, (long long)at.y);
+            std::fclose(out);
+        }
         const double ours = ratio(malvor, malvor_middles);
         const double theirs = ratio(designer, designer_middles);
         within += ours <= 0.75;
         better += ours <= theirs;
-        std::printf("%-30s %6zu %6zu %9.2f %9.2f %8d\n", board.name.c_str(), count,
-                    board.pads.size(), ours, theirs, faults);
+        std::printf("%-30s %6zu %6zu %9.2f %9.2f %8d %8.3f\n", board.name.c_str(), count,
+                    board.pads.size(), ours, theirs, faults, seconds);
     }
     std::printf("%d of %zu at most 0.75, %d of %zu at most the designer's\n", within, boards.size(),
                 better, boards.size());

@@ -1,5 +1,7 @@
 #include "placement.h"
 
+#include "placement_refine.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -44,8 +46,8 @@ constexpr std::uint32_t none = std::numeric_limits<std::uint32_t>::max();
 // spanning tree hardly changes when one part moves.
 constexpr std::uint32_t local_net = 24;
 
-// Boards of up to this many parts are placed more ways still.
-constexpr std::size_t extra_tries_parts = 200;
+// The moves of the refinement a board may take in all, over its few best tries.
+constexpr std::size_t refine_moves = 800000;
 
 struct Vector2 {
     double x = 0, y = 0;
@@ -438,6 +440,8 @@ public:
     }
     // Whether every connector stands on the outline's edge.
     bool edges_kept() const { return edges_kept_; }
+    // As the habits say, but connectors beyond the edges' room packed with the rest.
+    const std::vector<PartRole>& roles() const { return roles_; }
 
 private:
     PartRole role(std::size_t p) const { return roles_[p]; }
@@ -1109,6 +1113,34 @@ double small_nets_length(const std::vector<Extent>& extents, const PartNets& net
     return airwire_length(points, starts);
 }
 
+// What the refinement moves and measures: the packed parts; every pad where it is.
+RefineParts refine_parts(const std::vector<Extent>& extents, const PartNets& nets,
+                         const PartHabits& habits, const std::vector<PartRole>& roles,
+                         std::int64_t gap, std::int64_t margin)
+{
+    RefineParts parts;
+    parts.gap = gap;
+    parts.margin = margin;
+    parts.largest_net = local_net;
+    for (std::size_t p = 0; p < extents.size(); ++p) {
+        const auto& e = extents[p];
+        parts.boxes.push_back({std::min<std::int64_t>(e.x1, 0), std::min<std::int64_t>(e.y1, 0),
+                               std::max<std::int64_t>(e.x2, 0), std::max<std::int64_t>(e.y2, 0)});
+        parts.movable.push_back(roles[p] == PartRole::ordinary);
+        parts.obstacle.push_back(roles[p] != PartRole::empty);
+        parts.on_edge.push_back(roles[p] == PartRole::connector);
+    }
+    parts.offsets = nets.offsets;
+    if (parts.offsets.empty())
+        for (auto p : nets.parts)
+            parts.offsets.push_back(
+                {(extents[p].x1 + extents[p].x2) / 2, (extents[p].y1 + extents[p].y2) / 2});
+    for (const auto& d : habits.decoupling)
+        if (d.capacitor < extents.size() && roles[d.capacitor] == PartRole::ordinary)
+            parts.ties.push_back({d.capacitor, d.pin});
+    return parts;
+}
+
 Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
                       const PartHabits& habits, std::int64_t gap, std::int64_t margin)
 {
@@ -1120,12 +1152,7 @@ Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
                                    {1.0, 0, true},  {0.9, 0, true}};
     if (extents.size() > 500)
         tunings.resize(1);
-    else if (extents.size() <= extra_tries_parts)
-        for (const double density : {0.6, 0.7, 0.75, 0.85, 0.95})
-            for (const std::int64_t empty : {0, 3, 10})
-                for (const bool transposed : {false, true})
-                    tunings.push_back({density, empty, transposed});
-    if (extents.size() <= 500)
+    else
         for (std::size_t i = 0, n = tunings.size(); i < n; ++i) {
             auto t = tunings[i];
             t.linear = true;
@@ -1141,9 +1168,13 @@ Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
         const double w = double(placement.outline.width()), h = double(placement.outline.height());
         return w * h <= 2 * parts_area && std::max(w, h) <= 2 * std::min(w, h);
     };
-    Placement best;
-    double best_length = 0;
-    bool best_within = false;
+    struct Try {
+        Placement placement;
+        std::vector<PartRole> roles;
+        double length;
+        bool inside;
+    };
+    std::vector<Try> tries;
     for (std::size_t way = 0; way < ways; ++way) {
         Placer placer(extents, nets, habits, gap, margin, tunings[way]);
         auto placement = placer.run();
@@ -1151,14 +1182,27 @@ Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
             return placement;
         const double length = small_nets_length(extents, nets, placement);
         const bool inside = within(placement) && placer.edges_kept();
-        if (way == 0 || (inside && !best_within) ||
-            (inside == best_within && length < best_length)) {
-            best = std::move(placement);
-            best_length = length;
-            best_within = inside;
-        }
+        tries.push_back({std::move(placement), placer.roles(), length, inside});
     }
-    return best;
+    auto better = [](const Try& a, const Try& b) {
+        return a.inside != b.inside ? a.inside : a.length < b.length;
+    };
+    std::stable_sort(tries.begin(), tries.end(), better);
+    // The best few are refined, more of them on a smaller board, as what the refinement
+    // makes of a try varies much; the shortest after it is kept.
+    const std::uint64_t moves = 1000 * std::max<std::uint64_t>(1, extents.size());
+    const std::size_t refined = std::clamp<std::size_t>(
+        refine_moves / moves, 1, std::min<std::size_t>(8, tries.size()));
+    for (std::size_t i = 0; i < refined; ++i) {
+        auto& t = tries[i];
+        auto parts = refine_parts(extents, nets, habits, t.roles, gap, margin);
+        parts.moves = moves;
+        parts.seed = i + 1;
+        t.placement = refine_placement(parts, nets, std::move(t.placement));
+        t.length = small_nets_length(extents, nets, t.placement);
+    }
+    std::stable_sort(tries.begin(), tries.begin() + static_cast<std::ptrdiff_t>(refined), better);
+    return std::move(tries.front().placement);
 }
 
 double airwire_length(const std::vector<Point>& points, const std::vector<std::uint32_t>& starts)

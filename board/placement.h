@@ -7,7 +7,9 @@
 // they do not pile up, the two alternating with ever stronger pulls towards the spread places.
 // Each part then takes the turn that brings its pins nearest their nets, the parts are packed
 // into a skyline as near their spread places as it lets them, and parts of one size swap places
-// where that shortens the airwires. Connectors go to the edge, holes to the corners. Units are
+// where that shortens the airwires. On boards of up to 500 parts, an annealing then moves,
+// turns and trades the packed parts and the connectors where the exact airwires shorten
+// (placement_refine.h). Connectors go to the edge, holes to the corners. Units are
 // the caller's (micrometres for a board, mil for a script); the places are whole numbers, and
 // the arithmetic that decides them is the same on every platform (no library transcendentals).
 

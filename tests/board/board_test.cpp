@@ -501,7 +501,7 @@ TEST_F(Board, ThePackedPlacementForTheScript)
     const auto places = adds(packed.out);
     ASSERT_EQ(places.size(), 11u);
     EXPECT_EQ(std::set<std::string>(places.begin(), places.end()).size(), 11u);
-    EXPECT_EQ(places[0], "( 1094 3378 );\r");  // U$1, SO-8
+    EXPECT_EQ(places[0], "( 1188 3980 );\r");  // U$1, SO-8
     // A turned part's Add names its orientation before the place, as the board's rot says.
     std::vector<std::string> turns;
     std::istringstream lines(packed.out);
@@ -513,8 +513,8 @@ TEST_F(Board, ThePackedPlacementForTheScript)
         const auto last = line.substr(word + 1, place - word - 1);
         turns.push_back(last.starts_with("R") && last.find('@') == std::string::npos ? last : "");
     }
-    EXPECT_EQ(turns, (std::vector<std::string>{"R270", "", "R270", "R270", "R180", "R180", "",
-                                               "R90", "", "R90", "R270"}));
+    EXPECT_EQ(turns, (std::vector<std::string>{"R90", "", "R270", "R180", "R180", "R90", "R90",
+                                               "R180", "R90", "R270", "R180"}));
     // Every line but the Add and Name lines stays as it was.
     auto others = [](const std::string& script) {
         std::string kept;
