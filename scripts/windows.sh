@@ -24,8 +24,10 @@ wine_processes() {
     pid=${environ#/proc/}
     pid=${pid%/environ}
     [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == */wine* ]] || continue
-    grep -qzxF "WINEPREFIX=$WINEPREFIX" "$environ" 2>/dev/null && echo "$pid"
+    # A process of another prefix, or one that ended since, is no failure of the listing.
+    if grep -qzxF "WINEPREFIX=$WINEPREFIX" "$environ" 2>/dev/null; then echo "$pid"; fi
   done
+  return 0
 }
 # `wineserver -k` kills the prefix's programs without waiting for them: they are waited for by
 # their ids, so that the next run (which removes the prefix) meets none of them.
@@ -51,7 +53,9 @@ wine_end() {
 # share one. At the end, Wine's programs and then the server are ended and waited for.
 # shellcheck source=scripts/virtual_display.sh
 . scripts/virtual_display.sh
-trap 'wine_end; display_stop' EXIT
+# Each step runs whatever the one before it did: a server left running holds its display, and
+# Wine's programs left running outlive their prefix into the next run.
+trap 'wine_end || true; display_stop' EXIT
 mkdir -p build-windows
 display_start "$PWD/build-windows/xvfb.log"
 

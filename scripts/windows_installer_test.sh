@@ -84,14 +84,27 @@ install() {
   wine "$@" >>"$work/wine.log" 2>&1 || status=$?
   [ "$status" = 0 ] || fail "$(basename "$1") ${*:2} ended with $status"
 }
-# The uninstaller copies itself away and starts the copy, so `wine` returns at once; the
-# uninstall is done when it has removed the install folder (its last step).
+# The ids of this prefix's copies of an uninstaller (NSIS runs them from a ~nsu folder of TEMP).
+uninstaller_copies() {
+  local cmdline pid
+  for cmdline in /proc/[0-9]*/cmdline; do
+    pid=${cmdline#/proc/}
+    pid=${pid%/cmdline}
+    tr '\0' ' ' <"$cmdline" 2>/dev/null | grep -qF '~nsu' || continue
+    if grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null; then echo "$pid"; fi
+  done
+  return 0
+}
+# The uninstaller copies itself away and starts the copy, so `wine` returns at once. The
+# uninstall is done when the copy has removed the install folder (its last step) and has ended:
+# while it ends, Wine may fail to start the next program (`wine reg` printing "ShellExecuteEx
+# failed" instead of the key), so its ids are waited for.
 uninstall() {
   local deadline=$((SECONDS + 120))
   wine "$installed/uninstall.exe" "$@" >>"$work/wine.log" 2>&1 || fail "uninstall.exe $* failed"
-  while [ -e "$installed" ]; do
-    [ "$SECONDS" -lt "$deadline" ] || fail "uninstall.exe $* left $installed"
-    sleep 1
+  while [ -e "$installed" ] || [ -n "$(uninstaller_copies)" ]; do
+    [ "$SECONDS" -lt "$deadline" ] || fail "uninstall.exe $* left $installed or did not end"
+    sleep 0.2
   done
 }
 # The installed files are the ZIP's and the uninstaller.
