@@ -1205,38 +1205,45 @@ Placement place_parts(const std::vector<Extent>& extents, const PartNets& nets,
     return std::move(tries.front().placement);
 }
 
+double spanning_tree_length(std::span<const Point> points, std::vector<double>& reach)
+{
+    const std::size_t size = points.size();
+    if (size < 2)
+        return 0;
+    double total = 0;
+    reach.assign(size, std::numeric_limits<double>::infinity());  // to the tree, of each point
+    std::size_t joined = 0;
+    for (std::size_t step = 1; step < size; ++step) {
+        const Point from = points[joined];
+        reach[joined] = -1;
+        std::size_t next = 0;
+        double shortest = std::numeric_limits<double>::infinity();
+        for (std::size_t k = 0; k < size; ++k) {
+            if (reach[k] < 0)
+                continue;
+            // sqrt, not hypot: its last bits differ between C libraries, and these lengths
+            // choose between placements.
+            const Point to = points[k];
+            const double dx = double(to.x - from.x), dy = double(to.y - from.y);
+            reach[k] = std::min(reach[k], std::sqrt(dx * dx + dy * dy));
+            if (reach[k] < shortest) {
+                shortest = reach[k];
+                next = k;
+            }
+        }
+        total += shortest;
+        joined = next;
+    }
+    return total;
+}
+
 double airwire_length(const std::vector<Point>& points, const std::vector<std::uint32_t>& starts)
 {
     double total = 0;
-    std::vector<double> reach;  // of each point not yet joined, to the tree
-    for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
-        const std::size_t first = starts[i], size = starts[i + 1] - first;
-        if (size < 2)
-            continue;
-        reach.assign(size, std::numeric_limits<double>::infinity());
-        std::size_t joined = 0;  // Prim's algorithm from the net's first point
-        for (std::size_t step = 1; step < size; ++step) {
-            const Point from = points[first + joined];
-            reach[joined] = -1;
-            std::size_t next = 0;
-            double shortest = std::numeric_limits<double>::infinity();
-            for (std::size_t k = 0; k < size; ++k) {
-                if (reach[k] < 0)
-                    continue;
-                // sqrt, not hypot: its last bits differ between C libraries, and these lengths
-                // choose between placements.
-                const Point to = points[first + k];
-                const double dx = double(to.x - from.x), dy = double(to.y - from.y);
-                reach[k] = std::min(reach[k], std::sqrt(dx * dx + dy * dy));
-                if (reach[k] < shortest) {
-                    shortest = reach[k];
-                    next = k;
-                }
-            }
-            total += shortest;
-            joined = next;
-        }
-    }
+    std::vector<double> reach;
+    for (std::size_t i = 0; i + 1 < starts.size(); ++i)
+        total += spanning_tree_length(
+            std::span<const Point>(points).subspan(starts[i], starts[i + 1] - starts[i]), reach);
     return total;
 }
 

@@ -16,6 +16,7 @@
 #include "package_extent.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace malvor {
@@ -82,5 +83,9 @@ Extent turned(const Extent& extent, int turns);
 // The airwires of a board: for every net, the length of a minimum spanning tree over its
 // points (net i's points are points[starts[i]] .. points[starts[i + 1] - 1]).
 double airwire_length(const std::vector<Point>& points, const std::vector<std::uint32_t>& starts);
+
+// The length of a minimum spanning tree over the points (Prim's algorithm from the first one);
+// reach is the caller's scratch space, so that measuring many nets allocates once.
+double spanning_tree_length(std::span<const Point> points, std::vector<double>& reach);
 
 }  // namespace malvor

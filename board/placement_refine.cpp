@@ -44,7 +44,7 @@ double distance(Point a, Point b)
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// A spanning tree's length over the points (Prim's algorithm, as airwire_length).
+// A spanning tree's length over the points, with the small nets' shortcuts.
 double tree_length(const std::vector<Point>& points, std::vector<double>& reach)
 {
     const std::size_t size = points.size();
@@ -57,26 +57,7 @@ double tree_length(const std::vector<Point>& points, std::vector<double>& reach)
                      c = distance(points[0], points[2]);
         return a + b + c - std::max({a, b, c});
     }
-    reach.assign(size, std::numeric_limits<double>::infinity());
-    double total = 0;
-    std::size_t joined = 0;
-    for (std::size_t step = 1; step < size; ++step) {
-        reach[joined] = -1;
-        std::size_t next = 0;
-        double shortest = std::numeric_limits<double>::infinity();
-        for (std::size_t k = 0; k < size; ++k) {
-            if (reach[k] < 0)
-                continue;
-            reach[k] = std::min(reach[k], distance(points[joined], points[k]));
-            if (reach[k] < shortest) {
-                shortest = reach[k];
-                next = k;
-            }
-        }
-        total += shortest;
-        joined = next;
-    }
-    return total;
+    return spanning_tree_length(points, reach);
 }
 
 class Refiner {
