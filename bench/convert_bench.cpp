@@ -12,67 +12,25 @@
 
 #include "library_generator.h"
 #include "netlist_generator.h"
+#include "timed_run.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-struct Measure {
-    double seconds = 0;
-    double peak_mb = 0;
-};
-
-// Runs `arguments` with standard output into a pipe that is read and dropped here; the best
-// of five runs, or a negative time if the program failed (exited with another status than
-// `accepted`).
-Measure best_run(const std::vector<std::string>& arguments, int accepted = 0)
+// The best of five runs, or a negative time if the program failed (exited with another status
+// than `accepted`).
+TimedRun best_run(const std::vector<std::string>& arguments, int accepted = 0)
 {
-    Measure best{-1, 0};
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        int pipe_ends[2];
-        if (pipe(pipe_ends) != 0)
-            return {-1, 0};
-        auto start = std::chrono::steady_clock::now();
-        pid_t child = fork();
-        if (child == 0) {
-            dup2(pipe_ends[1], STDOUT_FILENO);
-            close(pipe_ends[0]);
-            close(pipe_ends[1]);
-            std::vector<char*> argv;
-            for (const auto& argument : arguments)
-                argv.push_back(const_cast<char*>(argument.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(pipe_ends[1]);
-        static char sink[1 << 16];
-        while (read(pipe_ends[0], sink, sizeof sink) > 0) {
-        }
-        close(pipe_ends[0]);
-        int status = 0;
-        rusage usage{};
-        wait4(child, &status, 0, &usage);
-        double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != accepted)
-            return {-1, 0};
-        if (best.seconds < 0 || seconds < best.seconds)
-            best.seconds = seconds;
-        best.peak_mb = std::max(best.peak_mb, static_cast<double>(usage.ru_maxrss) / 1024.0);
-    }
-    return best;
+    return timed_run(arguments, 5, accepted);
 }
 
 }  // namespace

@@ -13,15 +13,13 @@
 
 #include "library_generator.h"
 #include "netlist_generator.h"
+#include "timed_run.h"
 
 #include <pugixml.hpp>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -34,52 +32,12 @@
 
 namespace {
 
-struct Run {
-    double seconds = -1;
-    double peak_mb = 0;
-    std::string out;
-};
-
 // The converter with `arguments`, standard output kept; the best time of `times` runs.
-Run run(const std::vector<std::string>& arguments, int times = 1)
+TimedRun run(const std::vector<std::string>& arguments, int times = 1)
 {
-    Run best;
-    for (int attempt = 0; attempt < times; ++attempt) {
-        int pipe_ends[2];
-        if (pipe(pipe_ends) != 0)
-            return {};
-        const auto start = std::chrono::steady_clock::now();
-        const pid_t child = fork();
-        if (child == 0) {
-            dup2(pipe_ends[1], STDOUT_FILENO);
-            close(pipe_ends[0]);
-            close(pipe_ends[1]);
-            std::vector<char*> argv{const_cast<char*>(MALVOR_CONVERT_EXE)};
-            for (const auto& argument : arguments)
-                argv.push_back(const_cast<char*>(argument.c_str()));
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(pipe_ends[1]);
-        std::string out;
-        char chunk[1 << 16];
-        for (ssize_t got; (got = read(pipe_ends[0], chunk, sizeof chunk)) > 0;)
-            out.append(chunk, static_cast<std::size_t>(got));
-        close(pipe_ends[0]);
-        int status = 0;
-        rusage usage{};
-        wait4(child, &status, 0, &usage);
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            return {};
-        if (best.seconds < 0 || seconds < best.seconds)
-            best.seconds = seconds;
-        best.peak_mb = std::max(best.peak_mb, static_cast<double>(usage.ru_maxrss) / 1024.0);
-        best.out = std::move(out);
-    }
-    return best;
+    std::vector<std::string> argv{MALVOR_CONVERT_EXE};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return timed_run(argv, times, 0, true);
 }
 
 std::string read_file(const std::filesystem::path& path)
